@@ -1,0 +1,187 @@
+#include "cli/BatchMerge.h"
+
+#include <optional>
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+#include "shapefile/FileSystem.h"
+#include "workspace/MergeWorkspace.h"
+#include "workspace/Platform.h"
+
+namespace tramelo {
+
+namespace {
+
+constexpr std::string_view kProgram = "tramelo-merge";
+
+constexpr std::string_view kUsage =
+    "Uso: tramelo-merge [-s|--stops FILE] [-r|--routes FILE] ... -o|--output CARTELLA\n";
+
+constexpr std::string_view kHelp =
+    "\n"
+    "Unifica shapefile di fermate (RT_NODI) e di percorsi (RT_ITIN) della stessa azienda\n"
+    "e scrive nella CARTELLA ReportFusione.txt, RT_NODI.SHP/.SHX/.DBF e RT_ITIN.SHP/.SHX/.DBF.\n"
+    "\n"
+    "  -s, --stops FILE    aggiunge uno shapefile di fermate (il suo file .shp)\n"
+    "  -r, --routes FILE   aggiunge uno shapefile di percorsi (il suo file .shp)\n"
+    "  -o, --output DIR    la cartella in cui scrivere i risultati\n"
+    "  -h, --help          mostra questo aiuto\n"
+    "      --version       mostra la versione\n"
+    "\n"
+    "I file sono aggiunti nell'ordine della riga di comando; -s e -r si possono ripetere.\n"
+    "Errori e avvisi vanno sullo standard error, i conteggi sullo standard output.\n"
+    "Uscita: 0 tutto acquisito e scritto, 1 un file rifiutato o un risultato non scritto,\n"
+    "2 riga di comando errata.\n";
+
+struct Input {
+    bool stops;
+    std::string path;
+};
+
+struct Request {
+    std::vector<Input> inputs;
+    std::optional<std::string> output;
+    bool help = false;
+    bool version = false;
+};
+
+class UsageError {
+public:
+    explicit UsageError(std::string problem) : problem(std::move(problem)) {}
+    std::string problem;
+};
+
+// An option's value: "--name=value" or the next argument.
+std::string OptionValue(std::span<const std::string> args, std::size_t& i, std::string_view option,
+                        std::optional<std::string_view> attached) {
+    if (attached) {
+        return std::string(*attached);
+    }
+    if (i + 1 >= args.size()) {
+        throw UsageError("l'opzione " + std::string(option) + " richiede un argomento");
+    }
+    return args[++i];
+}
+
+Request Parse(std::span<const std::string> args) {
+    Request request;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view option = args[i];
+        std::optional<std::string_view> attached;
+        if (option.starts_with("--")) {
+            if (const std::size_t equals = option.find('='); equals != std::string_view::npos) {
+                attached = option.substr(equals + 1);
+                option = option.substr(0, equals);
+            }
+        }
+        if (option == "-s" || option == "--stops" || option == "-r" || option == "--routes") {
+            const bool stops = option == "-s" || option == "--stops";
+            request.inputs.push_back({stops, OptionValue(args, i, option, attached)});
+        } else if (option == "-o" || option == "--output") {
+            if (request.output) {
+                throw UsageError("la cartella di output va indicata una volta sola");
+            }
+            request.output = OptionValue(args, i, option, attached);
+        } else if (option == "-h" || option == "--help") {
+            request.help = true;
+        } else if (option == "--version") {
+            request.version = true;
+        } else if (option.starts_with("-")) {
+            throw UsageError("opzione sconosciuta: " + std::string(args[i]));
+        } else {
+            throw UsageError("argomento inatteso: " + std::string(args[i]) +
+                             " (i file vanno indicati con -s o -r)");
+        }
+    }
+    if (request.help || request.version) {
+        return request;
+    }
+    if (!request.output) {
+        throw UsageError("manca la cartella di output (-o)");
+    }
+    if (request.inputs.empty()) {
+        throw UsageError("nessun file da unificare (-s o -r)");
+    }
+    return request;
+}
+
+// The output folder without trailing separators; the root keeps its meaning because the
+// file names are joined to it with a separator ("/" gives "/ReportFusione.txt").
+std::string OutputFolder(std::string folder) {
+    while (!folder.empty() && (folder.back() == kPathSeparator || folder.back() == '/')) {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+class ConsolePlatform final : public Platform {
+public:
+    ConsolePlatform(FileSystem& files, std::ostream& out, std::ostream& err)
+        : files_(files), out_(out), err_(err) {}
+
+    FileSystem& files() override { return files_; }
+
+    void showMessage(const Message& message) override {
+        switch (message.kind()) {
+        case MessageKind::Error:
+            err_ << "errore: " << DisplayText(message) << '\n' << std::flush;
+            break;
+        case MessageKind::Warning:
+            err_ << "attenzione: " << DisplayText(message) << '\n' << std::flush;
+            break;
+        case MessageKind::Information:
+            out_ << DisplayText(message) << '\n' << std::flush;
+            break;
+        }
+    }
+
+    CalendarDate today() override { return LocalDateToday(); }
+
+private:
+    FileSystem& files_;
+    std::ostream& out_;
+    std::ostream& err_;
+};
+
+}  // namespace
+
+int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ostream& out,
+                  std::ostream& err) {
+    Request request;
+    try {
+        request = Parse(args);
+    } catch (const UsageError& error) {
+        err << kProgram << ": " << error.problem << '\n' << kUsage;
+        return kExitUsage;
+    }
+    if (request.help) {
+        out << kUsage << kHelp;
+        return kExitSuccess;
+    }
+    if (request.version) {
+        out << kProgram << ' ' << TRAMELO_VERSION << '\n';
+        return kExitSuccess;
+    }
+
+    ConsolePlatform platform(files, out, err);
+    MergeWorkspace workspace(platform);
+    bool allAcquired = true;
+    for (const Input& input : request.inputs) {
+        const AddOutcome outcome =
+            input.stops ? workspace.AddStopsFile(input.path) : workspace.AddRoutesFile(input.path);
+        if (outcome == AddOutcome::AlreadyAcquired) {
+            platform.showMessage(MergeWorkspace::AlreadyAcquiredMessage(input.path));
+        }
+        allAcquired = allAcquired && outcome != AddOutcome::Rejected;
+    }
+
+    if (!workspace.HasMergedData()) {
+        err << kProgram << ": nessuna fermata e nessun percorso da scrivere: nessun file scritto\n";
+        return allAcquired ? kExitSuccess : kExitFailure;
+    }
+    const bool allWritten = workspace.Finish(OutputFolder(*request.output));
+    return allAcquired && allWritten ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace tramelo

@@ -1,0 +1,177 @@
+#include "export/DatasetWriter.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "export/OutputSteps.h"
+#include "shapefile/ByteOrder.h"
+#include "shapefile/FileSystem.h"
+#include "workspace/Message.h"
+#include "workspace/Platform.h"
+
+namespace tramelo {
+
+namespace {
+
+constexpr std::string_view kCompanyField = "AZIENDA";
+constexpr std::uint8_t kCompanyDigits = 5;
+
+std::string FileName(std::string_view baseName, std::string_view extension) {
+    return std::string(baseName).append(".").append(extension);
+}
+
+}  // namespace
+
+DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder,
+                             const DatasetLayout& layout, std::int32_t companyCode)
+    : layout_(layout), companyText_(DecimalText(companyCode)) {
+    // The record length comes from the field list: the company's 4 digits plus a sign
+    // position, then the two texts.
+    fields_.append(kCompanyField, 'N', kCompanyDigits - 1, 0, true);
+    fields_.append(layout.codeField, 'X', layout.codeLength, 0, true);
+    fields_.append(layout.textField, 'X', layout.textLength, 0, true);
+    recordLength_ = 1 + fields_.computeOffsets();
+
+    shp_.emplace(files, JoinPath(folder, FileName(layout.baseName, "SHP")));
+    shx_.emplace(files, JoinPath(folder, FileName(layout.baseName, "SHX")));
+    dbf_.emplace(files, JoinPath(folder, FileName(layout.baseName, "DBF")));
+
+    box_.xMin = box_.yMin = std::numeric_limits<double>::max();
+    box_.xMax = box_.yMax = std::numeric_limits<double>::min();
+}
+
+void DatasetWriter::start() {
+    std::fill_n(scratch_.begin(), MainHeader::kSize, std::uint8_t{0});
+    shp_->write(scratch_.data(), MainHeader::kSize);
+    shx_->write(scratch_.data(), MainHeader::kSize);
+    dbf_->write(scratch_.data(), DbfHeader::kSize);
+
+    // The descriptors carry the letters of the file, not those of the field list.
+    const std::uint8_t types[] = {'N', 'C', 'C'};
+    const std::uint8_t* type = types;
+    for (const DbfField& field : fields_) {
+        DbfFieldDescriptor descriptor;
+        descriptor.name = field.name;
+        descriptor.type = *type++;
+        descriptor.length = static_cast<std::uint8_t>(field.width);
+        descriptor.encode(scratch_.data());
+        dbf_->write(scratch_.data(), DbfFieldDescriptor::kSize);
+    }
+    dbf_->write(&kDbfHeaderTerminator, 1);
+}
+
+void DatasetWriter::reserveScratch(std::size_t recordSize, std::size_t newCapacity) {
+    if (recordSize > scratch_.size()) {
+        scratch_ = std::vector<std::uint8_t>(newCapacity);
+    }
+}
+
+void DatasetWriter::writeAttributes(std::string_view code, std::string_view text) {
+    std::uint8_t* record = scratch_.data();
+    record[0] = kDbfLiveRecord;
+    const std::string_view values[] = {companyText_, code, text};
+    const std::string_view* value = values;
+    for (const DbfField& field : fields_) {
+        putPaddedText(*value++, std::span(record + 1 + field.offset,
+                                          static_cast<std::size_t>(field.width)));
+    }
+    dbf_->write(record, static_cast<std::size_t>(recordLength_));
+    ++recordCount_;
+}
+
+void DatasetWriter::widenBox(const BoundingBox& box) {
+    if (recordCount_ == 1) {  // the first feature replaces the start values
+        box_ = box;
+        return;
+    }
+    if (box.xMin < box_.xMin) {
+        box_.xMin = box.xMin;
+    }
+    if (box.yMin < box_.yMin) {
+        box_.yMin = box.yMin;
+    }
+    if (box.xMax > box_.xMax) {
+        box_.xMax = box.xMax;
+    }
+    if (box.yMax > box_.yMax) {
+        box_.yMax = box.yMax;
+    }
+}
+
+std::span<std::uint8_t> DatasetWriter::beginShape(std::size_t contentSize) {
+    const std::int64_t contentWords = static_cast<std::int64_t>(contentSize / 2);
+    // Offsets and lengths are 32-bit counts of words: a dataset that would pass them cannot
+    // be written correctly, so it is not written at all.
+    if (shpPositionWords_ + (RecordHeader::kSize / 2) + contentWords >
+        std::numeric_limits<std::int32_t>::max()) {
+        throw FileError(shp_->target(), "too large for the format");
+    }
+    ShxEntry{shpPositionWords_, static_cast<std::int32_t>(contentWords)}.encode(scratch_.data());
+    shx_->write(scratch_.data(), ShxEntry::kSize);
+    shxLengthWords_ += kShxEntryWords;
+
+    RecordHeader{recordCount_, static_cast<std::int32_t>(contentWords)}.encode(scratch_.data());
+    return std::span(scratch_.data() + RecordHeader::kSize, contentSize);
+}
+
+void DatasetWriter::endShape(std::size_t contentSize) {
+    shp_->write(scratch_.data(), RecordHeader::kSize + contentSize);
+    shpPositionWords_ += static_cast<std::int32_t>((RecordHeader::kSize + contentSize) / 2);
+}
+
+std::int32_t DatasetWriter::finish(const CalendarDate& today) {
+    MainHeader header;
+    header.shapeType = layout_.shapeType;
+    header.box = box_;
+    header.fileLengthWords = shpPositionWords_;
+    header.encode(scratch_.data());
+    shp_->seekToStart();
+    shp_->write(scratch_.data(), MainHeader::kSize);
+
+    header.fileLengthWords = shxLengthWords_;
+    header.encode(scratch_.data());
+    shx_->seekToStart();
+    shx_->write(scratch_.data(), MainHeader::kSize);
+
+    dbf_->write(&kDbfEndOfFile, 1);
+    DbfHeader dbfHeader;
+    dbfHeader.lastUpdate = today;
+    dbfHeader.recordCount = recordCount_;
+    dbfHeader.headerLength =
+        static_cast<std::uint16_t>(DbfHeader::kSize + 3 * DbfFieldDescriptor::kSize + 1);
+    dbfHeader.recordLength = static_cast<std::uint16_t>(recordLength_);
+    dbfHeader.encode(scratch_.data());
+    dbf_->seekToStart();
+    dbf_->write(scratch_.data(), DbfHeader::kSize);
+
+    shp_->close();
+    shx_->close();
+    dbf_->close();
+    shp_->commit();
+    shx_->commit();
+    dbf_->commit();
+    return recordCount_;
+}
+
+OutputOutcome ExportDataset(Platform& platform, const std::string& folder,
+                            const DatasetLayout& layout, std::int32_t companyCode,
+                            const std::function<void(DatasetWriter&)>& writeFeatures) {
+    std::optional<DatasetWriter> writer;
+    std::int32_t written = 0;
+    const OutputOutcome outcome = RunOutputSteps(
+        platform, [&] { writer.emplace(platform.files(), folder, layout, companyCode); },
+        [&] {
+            writer->start();
+            writeFeatures(*writer);
+            written = writer->finish(platform.today());
+        });
+    if (outcome == OutputOutcome::Written) {
+        platform.showMessage(Message(MessageKind::Information)
+                                 .text(layout.countBefore)
+                                 .number(written)
+                                 .text(layout.countAfter));
+    }
+    return outcome;
+}
+
+}  // namespace tramelo

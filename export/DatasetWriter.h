@@ -1,0 +1,105 @@
+#pragma once
+
+// Writes one merged dataset as a shapefile: .SHP, .SHX and .DBF with three attribute fields
+// (AZIENDA, a code, a text), one feature at a time, in the order the export hands them over.
+//
+// Headers are first written as zero place holders and filled in at the end, when the
+// counts, lengths and the box are known. Each header, descriptor and record is assembled in
+// one scratch buffer and written with one call; nothing is held back across features, so
+// memory does not grow with the dataset. The three files replace earlier ones of the same
+// names only when all three are complete.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/ReplacingFile.h"
+#include "shapefile/DbfFieldList.h"
+#include "shapefile/Layouts.h"
+
+namespace tramelo {
+
+class FileSystem;
+class Platform;
+enum class OutputOutcome;
+
+struct DatasetLayout {
+    std::string_view baseName;  // of the three files, e.g. RT_NODI
+    std::int32_t shapeType;
+    std::string_view codeField;
+    std::int32_t codeLength;
+    std::string_view textField;
+    std::int32_t textLength;
+    std::string_view countBefore;  // the message after the export, with the count
+    std::string_view countAfter;   // between the two
+};
+
+class DatasetWriter {
+public:
+    static constexpr std::size_t kScratchSize = 65536;
+
+    // Creates the three files, .SHP, .SHX and .DBF in this order. Throws FileError naming
+    // the file that cannot be created; the ones created before it are removed again.
+    DatasetWriter(FileSystem& files, const std::string& folder, const DatasetLayout& layout,
+                  std::int32_t companyCode);
+
+    // Writes the header place holders and the field descriptors. From here on every
+    // FileError is a failure while writing.
+    void start();
+
+    // Replaces the scratch buffer by one of newCapacity bytes when recordSize bytes do not
+    // fit in it.
+    void reserveScratch(std::size_t recordSize, std::size_t newCapacity);
+
+    // Writes one feature: its attribute record, its .SHX entry and its .SHP record, whose
+    // content fill() writes into the contentSize bytes it is given. box is the feature's
+    // extent, which widens the file's.
+    template <class Fill>
+    void writeFeature(std::string_view code, std::string_view text, const BoundingBox& box,
+                      std::size_t contentSize, Fill fill) {
+        writeAttributes(code, text);
+        widenBox(box);
+        const std::span<std::uint8_t> content = beginShape(contentSize);
+        fill(content.data());
+        endShape(contentSize);
+    }
+
+    // Fills in the headers, completes the three files and moves them over the targets.
+    // Returns the number of features written.
+    std::int32_t finish(const CalendarDate& today);
+
+private:
+    void writeAttributes(std::string_view code, std::string_view text);
+    void widenBox(const BoundingBox& box);
+    std::span<std::uint8_t> beginShape(std::size_t contentSize);
+    void endShape(std::size_t contentSize);
+
+    const DatasetLayout& layout_;
+    std::string companyText_;
+    DbfFieldList fields_;
+    std::int32_t recordLength_;
+    std::vector<std::uint8_t> scratch_ = std::vector<std::uint8_t>(kScratchSize);
+
+    std::int32_t recordCount_ = 0;
+    std::int32_t shpPositionWords_ = kMainHeaderWords;
+    std::int32_t shxLengthWords_ = kMainHeaderWords;
+    // Start values that survive only in an empty dataset: the first feature replaces them.
+    BoundingBox box_;
+
+    std::optional<ReplacingFile> shp_;
+    std::optional<ReplacingFile> shx_;
+    std::optional<ReplacingFile> dbf_;
+};
+
+// Runs a whole export: creates the files, lets writeFeatures hand over every feature, and
+// completes them. Tells the user the count, or which file could not be created or written.
+OutputOutcome ExportDataset(Platform& platform, const std::string& folder,
+                            const DatasetLayout& layout, std::int32_t companyCode,
+                            const std::function<void(DatasetWriter&)>& writeFeatures);
+
+}  // namespace tramelo

@@ -1,0 +1,14 @@
+#pragma once
+
+namespace tramelo {
+
+// Rounds a stop coordinate to two decimals the way printing it with "%1.2lf" and reading the
+// text back does on the systems the data comes from: the value's decimal form with 17
+// significant digits (correctly rounded) is cut after the second decimal and raised by one
+// unit of that decimal when the next digit is 5 or more (ties away from zero); the text is
+// parsed back to the nearest double. This is not rounding the exact binary value: 2.125
+// gives 2.13 and 123456.785 (held as 123456.78499999999767) gives 123456.79.
+// Infinities and NaN come through unchanged; a negative value that rounds to zero gives -0.0.
+double RoundToTwoDecimals(double value);
+
+}  // namespace tramelo

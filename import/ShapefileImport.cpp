@@ -1,0 +1,195 @@
+#include "import/ShapefileImport.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "import/ShapefileReader.h"
+#include "shapefile/Layouts.h"
+#include "workspace/MergeWorkspace.h"
+#include "workspace/Platform.h"
+#include "workspace/Texts.h"
+
+namespace tramelo {
+
+namespace {
+
+constexpr std::string_view kCompanyField = "AZIENDA";
+constexpr std::int32_t kCompanyMaxDigits = 5;
+
+bool IsWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+void ShowError(Platform& platform, std::string_view text) {
+    platform.showMessage(Message(MessageKind::Error).text(text));
+}
+
+bool IsCodeField(const DatasetImport::Rules& rules, std::string_view name) {
+    return std::find(rules.codeFields.begin(), rules.codeFields.end(), name) != rules.codeFields.end();
+}
+
+bool HasRequiredFields(const DbfFieldList& fields, std::int32_t shapeType,
+                       const DatasetImport::Rules& rules) {
+    bool company = false;
+    bool code = false;
+    bool text = false;
+    for (const DbfField& field : fields) {
+        company = company || (field.name == kCompanyField && field.type == 'N' &&
+                              field.length <= kCompanyMaxDigits);
+        text = text ||
+               (field.name == rules.textField && field.type == 'C' && field.length <= rules.textMaxLength);
+        code = code || (IsCodeField(rules, field.name) && field.type == 'C' &&
+                        field.length <= rules.codeMaxLength);
+    }
+    return company && code && text && shapeType == rules.shapeType;
+}
+
+// The value of a field in a record: its bytes, ended at the first NUL.
+std::string_view FieldText(std::span<const std::uint8_t> record, const DbfField& field) {
+    const auto* begin = reinterpret_cast<const char*>(record.data()) + 1 + field.offset;
+    const auto* end = begin + field.width;
+    return std::string_view(begin, static_cast<std::size_t>(std::find(begin, end, '\0') - begin));
+}
+
+enum class Verdict { Merge, Reject, FormatError };
+
+Verdict ReadFeatures(MergeWorkspace& workspace, ShapefileReader& reader, DatasetImport& dataset,
+                     std::int32_t& company) {
+    Platform& platform = workspace.platform();
+    const DatasetImport::Rules& rules = dataset.rules();
+    const std::int32_t count = reader.recordCount();
+    dataset.createBatch(count);
+    bool rejected = false;
+
+    if (!reader.startGeometryPass()) {
+        return Verdict::FormatError;
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        std::span<const std::uint8_t> content;
+        if (!reader.nextShape(content)) {
+            return Verdict::FormatError;
+        }
+        switch (dataset.takeShape(i, content)) {
+        case DatasetImport::ShapeResult::Taken:
+            break;
+        case DatasetImport::ShapeResult::Refused:
+            rejected = true;
+            break;
+        case DatasetImport::ShapeResult::FormatError:
+            return Verdict::FormatError;
+        }
+    }
+
+    if (!reader.startAttributePass()) {
+        return Verdict::FormatError;
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        std::span<const std::uint8_t> record;
+        if (!reader.nextAttributes(record)) {
+            return Verdict::FormatError;
+        }
+        std::int32_t recordCompany = -1;
+        std::string_view code;
+        std::string_view text;
+        // When several fields serve one role the later one gives the value.
+        for (const DbfField& field : reader.fields()) {
+            if (field.name == kCompanyField) {
+                recordCompany = ParseCompany(FieldText(record, field));
+            } else if (field.name == rules.textField) {
+                text = FieldText(record, field);
+            } else if (IsCodeField(rules, field.name)) {
+                code = TrimTrailingWhiteSpace(FieldText(record, field));
+            }
+        }
+        // The first record read while no company is known fixes it (a record of company -1
+        // leaves it unknown for the next one).
+        if (company == -1) {
+            company = recordCompany;
+        }
+        if (recordCompany == company) {
+            dataset.takeTexts(i, std::string(code), std::string(text));
+        } else {
+            platform.showMessage(Message(MessageKind::Error)
+                                     .text(rules.foreignBefore)
+                                     .text(code)
+                                     .text(rules.foreignAfter));
+            rejected = true;
+        }
+    }
+    return rejected ? Verdict::Reject : Verdict::Merge;
+}
+
+}  // namespace
+
+std::int32_t ParseCompany(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsWhiteSpace(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = std::min(value * 10 + (text[i] - '0'), kLimit);
+    }
+    value = negative ? -value : value;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+std::string_view TrimTrailingWhiteSpace(std::string_view text) {
+    while (!text.empty() && IsWhiteSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+int RunImport(MergeWorkspace& workspace, const std::string& path, DatasetImport& dataset) {
+    Platform& platform = workspace.platform();
+    const DatasetImport::Rules& rules = dataset.rules();
+
+    ShapefileReader reader(platform.files());
+    switch (reader.open(path)) {
+    case ShapefileReader::OpenResult::Opened:
+        break;
+    case ShapefileReader::OpenResult::ShpMissing:
+        ShowError(platform, rules.cannotReadShp);
+        return 0;
+    case ShapefileReader::OpenResult::ShxMissing:
+        ShowError(platform, rules.cannotReadShx);
+        return 0;
+    case ShapefileReader::OpenResult::DbfMissing:
+        ShowError(platform, rules.cannotReadDbf);
+        return 0;
+    }
+
+    if (!reader.readHeaders()) {
+        ShowError(platform, texts::kIllegalFormat);
+        return 0;
+    }
+    if (!HasRequiredFields(reader.fields(), reader.shapeType(), rules)) {
+        ShowError(platform, rules.attributesMissing);
+        return 0;
+    }
+
+    // The company is fixed for the run only if the file is merged.
+    std::int32_t company = workspace.companyCode;
+    switch (ReadFeatures(workspace, reader, dataset, company)) {
+    case Verdict::FormatError:
+        ShowError(platform, texts::kIllegalFormat);
+        return 0;
+    case Verdict::Reject:
+        return 0;
+    case Verdict::Merge:
+        break;
+    }
+    workspace.companyCode = company;
+    dataset.mergeBatch(path);
+    return 1;
+}
+
+}  // namespace tramelo

@@ -1,0 +1,172 @@
+#include "import/ShapefileReader.h"
+
+#include <algorithm>
+
+#include "shapefile/ByteOrder.h"
+#include "shapefile/Layouts.h"
+
+namespace tramelo {
+
+namespace {
+
+std::unique_ptr<InputFile> OpenOrNull(FileSystem& files, const std::string& path) {
+    try {
+        return files.openForReading(path);
+    } catch (const FileError&) {
+        return nullptr;
+    }
+}
+
+// A letter of 'a' to 'z' turned into upper case, every other byte unchanged.
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+std::string ShapefileReader::CompanionPath(const std::string& path, std::string_view extension) {
+    const std::size_t stem = path.size() >= 3 ? path.size() - 3 : 0;
+    return path.substr(0, stem).append(extension);
+}
+
+ShapefileReader::OpenResult ShapefileReader::open(const std::string& path) {
+    // Tools other than the one the data was made with write lower-case extensions; on a
+    // file system that tells letter cases apart the upper-case name is looked for first.
+    const auto openCompanion = [&](std::string_view upper, std::string_view lower) {
+        std::string companion = CompanionPath(path, upper);
+        if (!files_.exists(companion)) {
+            const std::string lowerCase = CompanionPath(path, lower);
+            if (files_.exists(lowerCase)) {
+                companion = lowerCase;
+            }
+        }
+        return OpenOrNull(files_, companion);
+    };
+
+    if (!(shp_ = OpenOrNull(files_, path))) {
+        return OpenResult::ShpMissing;
+    }
+    if (!(shx_ = openCompanion("SHX", "shx"))) {
+        shp_.reset();
+        return OpenResult::ShxMissing;
+    }
+    if (!(dbf_ = openCompanion("DBF", "dbf"))) {
+        shx_.reset();
+        shp_.reset();
+        return OpenResult::DbfMissing;
+    }
+    return OpenResult::Opened;
+}
+
+bool ShapefileReader::readExactly(InputFile& file, std::size_t size) {
+    if (buffer_.size() < size) {
+        buffer_.resize(size);
+    }
+    return file.read(buffer_.data(), size) == size;
+}
+
+bool ShapefileReader::readHeaders() {
+    if (!readExactly(*shp_, MainHeader::kSize)) {
+        return false;
+    }
+    const MainHeader shpHeader = MainHeader::decode(buffer_.data());
+    if (shpHeader.fileCode != kShapefileCode) {
+        return false;
+    }
+    shapeType_ = shpHeader.shapeType;
+
+    if (!readExactly(*shx_, MainHeader::kSize)) {
+        return false;
+    }
+    const MainHeader shxHeader = MainHeader::decode(buffer_.data());
+    if (shxHeader.fileCode != kShapefileCode) {
+        return false;
+    }
+    shxLengthWords_ = shxHeader.fileLengthWords;
+
+    // The .SHX, not the .DBF record count, says how many features there are: every entry
+    // that begins before the stated length must be there in full.
+    recordCount_ = 0;
+    for (std::int64_t position = kMainHeaderWords; position < shxLengthWords_;
+         position += kShxEntryWords) {
+        if (!readExactly(*shx_, ShxEntry::kSize)) {
+            return false;
+        }
+        ++recordCount_;
+    }
+
+    if (!readExactly(*dbf_, DbfHeader::kSize)) {
+        return false;
+    }
+    const DbfHeader dbfHeader = DbfHeader::decode(buffer_.data());
+    if (dbfHeader.version != kDbfVersion) {
+        return false;
+    }
+    dbfHeaderLength_ = dbfHeader.headerLength;
+    dbfRecordLength_ = dbfHeader.recordLength;
+
+    // Descriptors fill the header up to its terminator byte, which is never read.
+    for (int position = DbfHeader::kSize; position < dbfHeaderLength_ - 1;
+         position += DbfFieldDescriptor::kSize) {
+        if (!readExactly(*dbf_, DbfFieldDescriptor::kSize)) {
+            return false;
+        }
+        DbfFieldDescriptor descriptor = DbfFieldDescriptor::decode(buffer_.data());
+        std::transform(descriptor.name.begin(), descriptor.name.end(), descriptor.name.begin(),
+                       AsciiUpper);
+        // Split so that every field's width is its length byte, whatever its type.
+        std::int32_t length = descriptor.length;
+        std::int32_t decimals = 0;
+        if (descriptor.type == 'N' && descriptor.decimals > 0) {
+            decimals = descriptor.decimals;
+            length = descriptor.length - decimals - 1;
+        }
+        fields_.append(descriptor.name, descriptor.type, length, decimals, false);
+    }
+    return true;
+}
+
+bool ShapefileReader::startGeometryPass() {
+    const std::int32_t totalWidth = fields_.computeOffsets();
+    // Values must never come from bytes that were not read: a record shorter than its
+    // fields is a malformed file.
+    if (dbfRecordLength_ < 1 + totalWidth) {
+        return false;
+    }
+    attributes_.resize(dbfRecordLength_);
+    return shx_->seek(MainHeader::kSize) == MainHeader::kSize;
+}
+
+bool ShapefileReader::nextShape(std::span<const std::uint8_t>& content) {
+    if (!readExactly(*shx_, ShxEntry::kSize)) {
+        return false;
+    }
+    const ShxEntry entry = ShxEntry::decode(buffer_.data());
+    const std::int64_t offset = std::int64_t{entry.offsetWords} * 2;
+    const std::int64_t contentSize = std::int64_t{entry.contentLengthWords} * 2;
+    // Checked before anything is allocated: a few hostile bytes must not ask for gigabytes.
+    if (offset < 0 || contentSize < 0 || offset + RecordHeader::kSize + contentSize > shp_->size()) {
+        return false;
+    }
+    if (shp_->seek(offset) != offset || !readExactly(*shp_, RecordHeader::kSize)) {
+        return false;
+    }
+    const auto size = static_cast<std::size_t>(contentSize);
+    if (!readExactly(*shp_, size)) {
+        return false;
+    }
+    content = std::span<const std::uint8_t>(buffer_.data(), size);
+    return true;
+}
+
+bool ShapefileReader::startAttributePass() {
+    return dbf_->seek(dbfHeaderLength_) == dbfHeaderLength_;
+}
+
+bool ShapefileReader::nextAttributes(std::span<const std::uint8_t>& record) {
+    if (dbf_->read(attributes_.data(), attributes_.size()) != attributes_.size()) {
+        return false;
+    }
+    record = attributes_;
+    return true;
+}
+
+}  // namespace tramelo

@@ -1,0 +1,75 @@
+#pragma once
+
+// Reads one input shapefile (.SHP, .SHX, .DBF) the way both importers need it: headers,
+// the record count from the .SHX, the .DBF field list, then the records of the geometry pass
+// (through the .SHX entries) and of the attribute pass (one .DBF record after the other).
+//
+// It judges only the format: a method returning false has met a short read, a wrong file
+// code or version, a seek landing elsewhere, or a size that reaches past what the file
+// holds. What the records mean is the importers' business.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shapefile/DbfFieldList.h"
+#include "shapefile/FileSystem.h"
+
+namespace tramelo {
+
+class ShapefileReader {
+public:
+    enum class OpenResult { Opened, ShpMissing, ShxMissing, DbfMissing };
+
+    explicit ShapefileReader(FileSystem& files) : files_(files) {}
+
+    // Opens the .SHP at path and its companions: the path with its last three characters
+    // replaced by "SHX" and "DBF", or by "shx" and "dbf" when no upper-case file exists.
+    OpenResult open(const std::string& path);
+
+    // Both main headers, the count of .SHX entries and the .DBF field list.
+    bool readHeaders();
+
+    std::int32_t shapeType() const { return shapeType_; }
+    // The number of features: the .SHX entries that begin before its stated length.
+    std::int32_t recordCount() const { return recordCount_; }
+    const DbfFieldList& fields() const { return fields_; }
+
+    // Places the fields in a record and goes to the first .SHX entry.
+    bool startGeometryPass();
+    // The content of the next record, located through its .SHX entry; valid until the
+    // next call.
+    bool nextShape(std::span<const std::uint8_t>& content);
+
+    bool startAttributePass();
+    // The next .DBF record, deletion flag included; valid until the next call.
+    bool nextAttributes(std::span<const std::uint8_t>& record);
+
+    // path with its last three characters replaced by extension; nothing else changes.
+    static std::string CompanionPath(const std::string& path, std::string_view extension);
+
+private:
+    bool readExactly(InputFile& file, std::size_t size);
+
+    FileSystem& files_;
+    std::unique_ptr<InputFile> shp_;
+    std::unique_ptr<InputFile> shx_;
+    std::unique_ptr<InputFile> dbf_;
+
+    std::int32_t shapeType_ = 0;
+    std::int32_t shxLengthWords_ = 0;
+    std::int32_t recordCount_ = 0;
+    std::uint16_t dbfHeaderLength_ = 0;
+    std::uint16_t dbfRecordLength_ = 0;
+    DbfFieldList fields_;
+
+    // Headers, .SHX entries, record headers and contents in turn; grows to the longest
+    // record content, never shrinks.
+    std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(1024);
+    std::vector<std::uint8_t> attributes_;
+};
+
+}  // namespace tramelo

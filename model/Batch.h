@@ -1,0 +1,34 @@
+#pragma once
+
+// The staging array of one input file: one item per input record, in record order, created
+// in their initial state and filled while the file is read. Positions out of range are
+// ignored: item() gives none for them.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace tramelo {
+
+template <class Item>
+class Batch {
+public:
+    // count items; none when count is 0 or less.
+    explicit Batch(std::int32_t count)
+        : count_(count), items_(count > 0 ? static_cast<std::size_t>(count) : 0) {}
+
+    std::int32_t count() const { return count_; }
+
+    Item* item(std::int32_t i) { return inRange(i) ? &items_[static_cast<std::size_t>(i)] : nullptr; }
+    const Item* item(std::int32_t i) const {
+        return inRange(i) ? &items_[static_cast<std::size_t>(i)] : nullptr;
+    }
+
+private:
+    bool inRange(std::int32_t i) const { return i >= 0 && i < count_; }
+
+    std::int32_t count_;
+    std::vector<Item> items_;
+};
+
+}  // namespace tramelo

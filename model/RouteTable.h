@@ -1,0 +1,60 @@
+#pragma once
+
+// The merged routes of a run, in order of acceptance, with an index by route code.
+//
+// The same merge rule as the stop table: the first route seen with a code wins; a later one
+// with an indexed code is dropped, silently when identical, with an entry in the issue log
+// when it differs. Route points are compared exactly as read (they are never rounded), so
+// two routes are equal only when every coordinate has the same value.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/AppendList.h"
+#include "model/CodeIndex.h"
+#include "model/PolylineGeometry.h"
+
+namespace tramelo {
+
+class IssueLog;
+
+struct RouteRecord {
+    // Copies the texts and, when given, the geometry: the copy has the source's count and
+    // points and computes its own box from them. The record never shares a geometry.
+    RouteRecord(std::string code, std::string description, const PolylineGeometry* source);
+
+    // Same code and description byte for byte, then equal geometries.
+    // REQUIRES: both records have a geometry.
+    bool equals(const RouteRecord& other) const;
+
+    std::string code;
+    std::string description;
+    std::optional<PolylineGeometry> geometry;
+    RouteRecord* next = nullptr;
+};
+
+class RouteTable {
+public:
+    // Offers one route; the table keeps its own copy of geometry when it keeps the route.
+    void add(std::string code, std::string description, const PolylineGeometry& geometry,
+             IssueLog& issues, std::string_view sourcePath);
+
+    const RouteRecord* find(std::string_view code) const { return index_.find(code); }
+    void rebuildIndex() { index_.rebuild(records_); }
+    bool isEmpty() const { return records_.isEmpty(); }
+
+    const RouteRecord* head() const { return records_.head(); }
+    const RouteRecord* tail() const { return records_.tail(); }
+    std::int32_t indexedCount() const { return index_.indexedCount; }
+
+    auto begin() const { return records_.begin(); }
+    auto end() const { return records_.end(); }
+
+private:
+    AppendList<RouteRecord> records_;
+    CodeIndex<RouteRecord> index_;
+};
+
+}  // namespace tramelo

@@ -1,0 +1,69 @@
+#pragma once
+
+// The merged stops of a run, in order of acceptance, with an index by stop code.
+//
+// The first stop seen with a code wins. A later stop with an indexed code is dropped: silently
+// when it is identical, with an entry in the issue log when it differs. The index is rebuilt
+// only by rebuildIndex(), once per input file, so stops of the file being added do not see
+// each other and a code repeated inside one file enters the table every time.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/AppendList.h"
+#include "model/CodeIndex.h"
+
+namespace tramelo {
+
+class IssueLog;
+
+struct StopRecord {
+    StopRecord(std::string code, std::string name, double x, double y)
+        : code(std::move(code)), name(std::move(name)), x(x), y(y) {}
+
+    // Same code and name byte for byte, same coordinates by IEEE equality (no tolerance:
+    // a NaN never equals, +0.0 equals -0.0).
+    bool equals(const StopRecord& other) const {
+        return matches(other.code, other.name, other.x, other.y);
+    }
+    bool matches(std::string_view otherCode, std::string_view otherName, double otherX,
+                 double otherY) const {
+        return code == otherCode && name == otherName && x == otherX && y == otherY;
+    }
+
+    std::string code;
+    std::string name;
+    double x;
+    double y;
+    StopRecord* next = nullptr;
+};
+
+class StopTable {
+public:
+    // Offers one stop. sourcePath is the input .shp path as the user picked it; it names the
+    // file in the issue log when the stop conflicts with an indexed one.
+    void add(std::string code, std::string name, double x, double y, IssueLog& issues,
+             std::string_view sourcePath);
+
+    const StopRecord* find(std::string_view code) const { return index_.find(code); }
+    void rebuildIndex() { index_.rebuild(records_); }
+    bool isEmpty() const { return records_.isEmpty(); }
+
+    const StopRecord* head() const { return records_.head(); }
+    const StopRecord* tail() const { return records_.tail(); }
+    std::int32_t indexedCount() const { return index_.indexedCount; }
+
+    // Iteration in order of acceptance.
+    auto begin() const { return records_.begin(); }
+    auto end() const { return records_.end(); }
+
+private:
+    AppendList<StopRecord> records_;
+    CodeIndex<StopRecord> index_;
+};
+
+// The text of a conflicting repeat: the code in double quotes, then the fixed words.
+std::string DuplicateCodeMessage(std::string_view code);
+
+}  // namespace tramelo

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that a task needs, and only those that are missing.
+#   scripts/install-deps.sh run    building the batch command and merging the samples
+#   scripts/install-deps.sh test   building everything and running every check
+set -euo pipefail
+
+run_packages=(build-essential cmake)
+test_packages=(
+  "${run_packages[@]}"
+  libgtest-dev        # unit tests
+  libwxgtk3.2-dev     # the desktop program
+  xvfb xauth fonts-dejavu-core x11-apps imagemagick   # the desktop program's tests, headless
+  gdal-bin            # reading and writing shapefiles with an independent implementation
+  clang libclang-rt-14-dev   # libFuzzer and the sanitizer runtimes for the fuzz targets
+)
+
+case "${1:-test}" in
+  run) wanted=("${run_packages[@]}") ;;
+  test) wanted=("${test_packages[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

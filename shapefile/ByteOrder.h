@@ -1,0 +1,66 @@
+#pragma once
+
+// Byte-order primitives for every multi-byte field of the .SHP, .SHX and .DBF layouts.
+//
+// Each takes the order as one character: 'B' selects big-endian, any other character
+// little-endian (callers pass 'L'). Values are shifted in and out byte by byte, so the
+// bytes are the same on any host; doubles travel as their 64-bit IEEE 754 pattern.
+// REQUIRES: the buffer holds at least 2, 4 or 8 bytes at the given position.
+
+#include <bit>
+#include <cstdint>
+
+namespace tramelo {
+
+constexpr char kBigEndian = 'B';
+constexpr char kLittleEndian = 'L';
+
+namespace byteorder_detail {
+
+template <int kBytes>
+constexpr void putBits(std::uint64_t bits, std::uint8_t* destination, char order) {
+    for (int i = 0; i < kBytes; ++i) {
+        const int shift = order == kBigEndian ? 8 * (kBytes - 1 - i) : 8 * i;
+        destination[i] = static_cast<std::uint8_t>(bits >> shift);
+    }
+}
+
+template <int kBytes>
+constexpr std::uint64_t getBits(const std::uint8_t* source, char order) {
+    std::uint64_t bits = 0;
+    for (int i = 0; i < kBytes; ++i) {
+        const int shift = order == kBigEndian ? 8 * (kBytes - 1 - i) : 8 * i;
+        bits |= std::uint64_t{source[i]} << shift;
+    }
+    return bits;
+}
+
+}  // namespace byteorder_detail
+
+// Stores the low 16 bits of value.
+constexpr void putInt16(std::int32_t value, std::uint8_t* destination, char order) {
+    byteorder_detail::putBits<2>(static_cast<std::uint16_t>(value), destination, order);
+}
+
+constexpr void putInt32(std::int32_t value, std::uint8_t* destination, char order) {
+    byteorder_detail::putBits<4>(static_cast<std::uint32_t>(value), destination, order);
+}
+
+constexpr void putDouble(double value, std::uint8_t* destination, char order) {
+    byteorder_detail::putBits<8>(std::bit_cast<std::uint64_t>(value), destination, order);
+}
+
+// The 16-bit value as signed; callers that need it unsigned cast it to std::uint16_t.
+constexpr std::int16_t getInt16(const std::uint8_t* source, char order) {
+    return static_cast<std::int16_t>(byteorder_detail::getBits<2>(source, order));
+}
+
+constexpr std::int32_t getInt32(const std::uint8_t* source, char order) {
+    return static_cast<std::int32_t>(byteorder_detail::getBits<4>(source, order));
+}
+
+constexpr double getDouble(const std::uint8_t* source, char order) {
+    return std::bit_cast<double>(byteorder_detail::getBits<8>(source, order));
+}
+
+}  // namespace tramelo

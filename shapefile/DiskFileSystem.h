@@ -1,0 +1,20 @@
+#pragma once
+
+// The real file system, for the programs. This is the core's one platform-specific part:
+// paths are handed to the operating system as UTF-8 on Windows and as raw bytes elsewhere.
+
+#include "shapefile/FileSystem.h"
+
+namespace tramelo {
+
+class DiskFileSystem final : public FileSystem {
+public:
+    std::unique_ptr<InputFile> openForReading(const std::string& path) override;
+    bool exists(const std::string& path) override;
+    std::unique_ptr<OutputFile> createForWriting(const std::string& path) override;
+    bool isReadOnly(const std::string& path) override;
+    void replace(const std::string& from, const std::string& target) override;
+    void remove(const std::string& path) noexcept override;
+};
+
+}  // namespace tramelo

@@ -1,0 +1,94 @@
+#pragma once
+
+// The file layer: the only way the core reads and writes files.
+//
+// Paths are byte strings in the file system's own encoding (UTF-8 on Linux and, through the
+// wide API, on Windows), used exactly as given. Opening and every output operation report
+// failure by throwing FileError, the one exception of the core; reads and seeks of an input
+// report what happened by their result, as the importers need to tell short reads apart.
+//
+// DiskFileSystem is the real one; tests put in-memory files and injected faults behind the
+// same interface.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace tramelo {
+
+class FileError : public std::runtime_error {
+public:
+    explicit FileError(std::string path, const std::string& what = "file operation failed")
+        : std::runtime_error(what + ": " + path), path_(std::move(path)) {}
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// An existing file open for reading in binary mode.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+
+    // Reads up to size bytes at the current position and returns how many were read; an
+    // input/output error counts as 0 bytes read.
+    virtual std::size_t read(void* destination, std::size_t size) = 0;
+    // Moves to an absolute byte position and returns the new position; an error or a
+    // position past the end gives a different value than asked for.
+    virtual std::int64_t seek(std::int64_t position) = 0;
+    // The file's length in bytes when it was opened.
+    virtual std::int64_t size() const = 0;
+};
+
+// A file created (or truncated) for writing in binary mode, no byte translated. Every
+// operation throws FileError when it fails. Destroying an unclosed file closes it quietly.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+
+    virtual void write(const void* data, std::size_t size) = 0;
+    virtual void seekToStart() = 0;
+    // Makes everything written reach the file; only then is the file complete.
+    virtual void close() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Throws FileError when the file does not exist or cannot be opened.
+    virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
+    virtual bool exists(const std::string& path) = 0;
+    // Creates the file anew, truncating an existing one; throws FileError.
+    virtual std::unique_ptr<OutputFile> createForWriting(const std::string& path) = 0;
+    // True when path names an existing file that must not be written over (read-only).
+    virtual bool isReadOnly(const std::string& path) = 0;
+    // Moves a complete file over target in one step, replacing it; throws FileError.
+    virtual void replace(const std::string& from, const std::string& target) = 0;
+    // Deletes a file if it exists; never throws.
+    virtual void remove(const std::string& path) noexcept = 0;
+};
+
+// The directory separator of this platform: only that one character counts.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// folder, the platform's separator, then name.
+inline std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    path += kPathSeparator;
+    path += name;
+    return path;
+}
+
+}  // namespace tramelo

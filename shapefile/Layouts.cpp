@@ -1,0 +1,121 @@
+#include "shapefile/Layouts.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "shapefile/ByteOrder.h"
+
+namespace tramelo {
+
+namespace {
+
+constexpr int kFileCodeOffset = 0;
+constexpr int kFileLengthOffset = 24;
+constexpr int kVersionOffset = 28;
+constexpr int kShapeTypeOffset = 32;
+constexpr int kBoxOffset = 36;
+
+constexpr int kDbfDateOffset = 1;
+constexpr int kDbfRecordCountOffset = 4;
+constexpr int kDbfHeaderLengthOffset = 8;
+constexpr int kDbfRecordLengthOffset = 10;
+
+constexpr int kDescriptorTypeOffset = 11;
+constexpr int kDescriptorLengthOffset = 16;
+constexpr int kDescriptorDecimalsOffset = 17;
+
+}  // namespace
+
+MainHeader MainHeader::decode(const std::uint8_t* bytes) {
+    MainHeader header;
+    header.fileCode = getInt32(bytes + kFileCodeOffset, kBigEndian);
+    header.fileLengthWords = getInt32(bytes + kFileLengthOffset, kBigEndian);
+    header.version = getInt32(bytes + kVersionOffset, kLittleEndian);
+    header.shapeType = getInt32(bytes + kShapeTypeOffset, kLittleEndian);
+    header.box.xMin = getDouble(bytes + kBoxOffset, kLittleEndian);
+    header.box.yMin = getDouble(bytes + kBoxOffset + 8, kLittleEndian);
+    header.box.xMax = getDouble(bytes + kBoxOffset + 16, kLittleEndian);
+    header.box.yMax = getDouble(bytes + kBoxOffset + 24, kLittleEndian);
+    return header;
+}
+
+void MainHeader::encode(std::uint8_t* bytes) const {
+    std::memset(bytes, 0, kSize);  // reserved words, Z and M ranges
+    putInt32(fileCode, bytes + kFileCodeOffset, kBigEndian);
+    putInt32(fileLengthWords, bytes + kFileLengthOffset, kBigEndian);
+    putInt32(version, bytes + kVersionOffset, kLittleEndian);
+    putInt32(shapeType, bytes + kShapeTypeOffset, kLittleEndian);
+    putDouble(box.xMin, bytes + kBoxOffset, kLittleEndian);
+    putDouble(box.yMin, bytes + kBoxOffset + 8, kLittleEndian);
+    putDouble(box.xMax, bytes + kBoxOffset + 16, kLittleEndian);
+    putDouble(box.yMax, bytes + kBoxOffset + 24, kLittleEndian);
+}
+
+RecordHeader RecordHeader::decode(const std::uint8_t* bytes) {
+    return {getInt32(bytes, kBigEndian), getInt32(bytes + 4, kBigEndian)};
+}
+
+void RecordHeader::encode(std::uint8_t* bytes) const {
+    putInt32(recordNumber, bytes, kBigEndian);
+    putInt32(contentLengthWords, bytes + 4, kBigEndian);
+}
+
+ShxEntry ShxEntry::decode(const std::uint8_t* bytes) {
+    return {getInt32(bytes, kBigEndian), getInt32(bytes + 4, kBigEndian)};
+}
+
+void ShxEntry::encode(std::uint8_t* bytes) const {
+    putInt32(offsetWords, bytes, kBigEndian);
+    putInt32(contentLengthWords, bytes + 4, kBigEndian);
+}
+
+DbfHeader DbfHeader::decode(const std::uint8_t* bytes) {
+    DbfHeader header;
+    header.version = bytes[0];
+    header.lastUpdate = {1900 + bytes[kDbfDateOffset], bytes[kDbfDateOffset + 1],
+                         bytes[kDbfDateOffset + 2]};
+    header.recordCount = getInt32(bytes + kDbfRecordCountOffset, kLittleEndian);
+    header.headerLength =
+        static_cast<std::uint16_t>(getInt16(bytes + kDbfHeaderLengthOffset, kLittleEndian));
+    header.recordLength =
+        static_cast<std::uint16_t>(getInt16(bytes + kDbfRecordLengthOffset, kLittleEndian));
+    return header;
+}
+
+void DbfHeader::encode(std::uint8_t* bytes) const {
+    std::memset(bytes, 0, kSize);
+    bytes[0] = version;
+    // The year is kept as years since 1900 in one byte; only its low 8 bits fit.
+    bytes[kDbfDateOffset] = static_cast<std::uint8_t>(lastUpdate.year - 1900);
+    bytes[kDbfDateOffset + 1] = static_cast<std::uint8_t>(lastUpdate.month);
+    bytes[kDbfDateOffset + 2] = static_cast<std::uint8_t>(lastUpdate.day);
+    putInt32(recordCount, bytes + kDbfRecordCountOffset, kLittleEndian);
+    putInt16(headerLength, bytes + kDbfHeaderLengthOffset, kLittleEndian);
+    putInt16(recordLength, bytes + kDbfRecordLengthOffset, kLittleEndian);
+}
+
+DbfFieldDescriptor DbfFieldDescriptor::decode(const std::uint8_t* bytes) {
+    DbfFieldDescriptor descriptor;
+    const auto* name = reinterpret_cast<const char*>(bytes);
+    descriptor.name.assign(name, std::find(name, name + kDbfFieldNameSize, '\0'));
+    descriptor.type = bytes[kDescriptorTypeOffset];
+    descriptor.length = bytes[kDescriptorLengthOffset];
+    descriptor.decimals = bytes[kDescriptorDecimalsOffset];
+    return descriptor;
+}
+
+void DbfFieldDescriptor::encode(std::uint8_t* bytes) const {
+    std::memset(bytes, 0, kSize);
+    std::copy_n(name.data(), std::min<std::size_t>(name.size(), kDbfFieldNameSize), bytes);
+    bytes[kDescriptorTypeOffset] = type;
+    bytes[kDescriptorLengthOffset] = length;
+    bytes[kDescriptorDecimalsOffset] = decimals;
+}
+
+void putPaddedText(std::string_view value, std::span<std::uint8_t> field) {
+    const std::size_t copied = std::min(value.size(), field.size());
+    std::copy_n(value.data(), copied, field.data());
+    std::fill(field.begin() + static_cast<std::ptrdiff_t>(copied), field.end(), std::uint8_t{' '});
+}
+
+}  // namespace tramelo

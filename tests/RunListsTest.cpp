@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/AcquiredFileList.h"
+#include "model/IssueLog.h"
+#include "model/RouteBatch.h"
+#include "model/StopBatch.h"
+
+namespace tramelo {
+namespace {
+
+TEST(IssueLogTest, KeepsStopAndRouteIssuesApartInDetectionOrder) {
+    IssueLog log;
+    EXPECT_TRUE(log.stopIssues.isEmpty());
+    EXPECT_TRUE(log.routeIssues.isEmpty());
+    log.addRouteIssue("b.shp", "r1");
+    log.addStopIssue("b.shp", "s1");
+    log.addStopIssue("c.shp", "s2");
+    std::vector<std::string> stops;
+    for (const IssueEntry& issue : log.stopIssues) {
+        stops.push_back(issue.sourcePath + ":" + issue.message);
+    }
+    EXPECT_EQ(stops, (std::vector<std::string>{"b.shp:s1", "c.shp:s2"}));
+    EXPECT_EQ(log.routeIssues.head(), log.routeIssues.tail());
+    EXPECT_EQ(log.routeIssues.head()->message, "r1");
+    EXPECT_EQ(log.stopIssues.tail()->next, nullptr);
+}
+
+TEST(AcquiredFileListTest, ContainsComparesPathsExactly) {
+    AcquiredFileList list;
+    EXPECT_FALSE(list.contains(""));
+    EXPECT_FALSE(list.contains("/dati/RT_NODI.shp"));
+    list.append("/dati/RT_NODI.shp");
+    list.append("/dati/citt\xE0/RT_NODI.shp");
+    EXPECT_TRUE(list.contains("/dati/RT_NODI.shp"));
+    EXPECT_TRUE(list.contains("/dati/citt\xE0/RT_NODI.shp"));
+    // Another spelling of the same file is another path.
+    for (const char* other : {"/dati/rt_nodi.shp", "/dati/RT_NODI.SHP", "/dati//RT_NODI.shp",
+                              "/dati/./RT_NODI.shp", "/dati/RT_NODI.shp ", "dati/RT_NODI.shp",
+                              "/dati/RT_NODI.sh"}) {
+        EXPECT_FALSE(list.contains(other)) << other;
+    }
+    std::vector<std::string> paths;
+    for (const AcquiredFile& file : list) {
+        paths.push_back(file.path);
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{"/dati/RT_NODI.shp", "/dati/citt\xE0/RT_NODI.shp"}));
+}
+
+TEST(BatchTest, StopBatchIgnoresPositionsOutOfRange) {
+    StopBatch batch(2);
+    EXPECT_EQ(batch.count(), 2);
+    ASSERT_NE(batch.item(1), nullptr);
+    EXPECT_EQ(batch.item(1)->x, 0.0);
+    EXPECT_EQ(batch.item(1)->code, "");
+    EXPECT_EQ(batch.item(2), nullptr);
+    EXPECT_EQ(batch.item(-1), nullptr);
+    batch.setCoordinates(2, 5, 5);
+    batch.setCoordinates(-1, 5, 5);
+    batch.setCoordinates(1, 3.5, -4.5);
+    EXPECT_EQ(batch.item(1)->x, 3.5);
+    EXPECT_EQ(batch.item(1)->y, -4.5);
+    EXPECT_EQ(batch.item(0)->x, 0.0);
+    batch.item(0)->setTexts("F1", "Piazza");
+    EXPECT_EQ(batch.item(0)->code, "F1");
+    EXPECT_EQ(batch.item(0)->name, "Piazza");
+
+    for (const std::int32_t count : {0, -3}) {
+        const StopBatch empty(count);
+        EXPECT_EQ(empty.count(), count);
+        EXPECT_EQ(empty.item(0), nullptr);
+    }
+}
+
+TEST(BatchTest, RouteBatchReplacesAndReleasesGeometries) {
+    RouteBatch batch(2);
+    EXPECT_FALSE(batch.item(0)->geometry);
+    batch.setGeometry(0, 2, {{1, 2}, {3, 4}});
+    ASSERT_TRUE(batch.item(0)->geometry);
+    EXPECT_EQ(batch.item(0)->geometry->pointCount(), 2);
+    EXPECT_EQ(batch.item(0)->geometry->maxY, 4.0);
+    batch.setGeometry(0, 0, {});
+    EXPECT_EQ(batch.item(0)->geometry->pointCount(), 0);
+    batch.setGeometry(2, 1, {{9, 9}});  // released, nothing changed
+    batch.setGeometry(-1, 1, {{9, 9}});
+    EXPECT_FALSE(batch.item(1)->geometry);
+    batch.item(1)->setTexts("R1", "Linea");
+    EXPECT_EQ(batch.item(1)->description, "Linea");
+    EXPECT_EQ(batch.item(2), nullptr);
+}
+
+}  // namespace
+}  // namespace tramelo

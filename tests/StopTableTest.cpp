@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "model/IssueLog.h"
+#include "model/StopTable.h"
+
+namespace tramelo {
+namespace {
+
+constexpr char kFirstFile[] = "/dati/a/RT_NODI.shp";
+constexpr char kSecondFile[] = "/dati/b/RT_NODI.shp";
+
+std::vector<std::string> Codes(const StopTable& table) {
+    std::vector<std::string> codes;
+    for (const StopRecord& stop : table) {
+        codes.push_back(stop.code);
+    }
+    return codes;
+}
+
+std::vector<std::string> Messages(const AppendList<IssueEntry>& issues) {
+    std::vector<std::string> messages;
+    for (const IssueEntry& issue : issues) {
+        messages.push_back(issue.sourcePath + "|" + issue.message);
+    }
+    return messages;
+}
+
+class StopTableTest : public ::testing::Test {
+protected:
+    // One input file: every stop offered, then the index rebuilt once.
+    void MergeFile(const std::vector<StopRecord>& stops, const char* path) {
+        for (const StopRecord& stop : stops) {
+            table.add(stop.code, stop.name, stop.x, stop.y, issues, path);
+        }
+        table.rebuildIndex();
+    }
+
+    StopTable table;
+    IssueLog issues;
+};
+
+TEST_F(StopTableTest, NewTableIsEmptyAndFindsNothing) {
+    EXPECT_TRUE(table.isEmpty());
+    EXPECT_EQ(table.find("F12"), nullptr);
+    EXPECT_EQ(table.find(""), nullptr);
+    table.rebuildIndex();
+    EXPECT_EQ(table.indexedCount(), 0);
+    EXPECT_EQ(table.head(), nullptr);
+    EXPECT_EQ(table.tail(), nullptr);
+}
+
+TEST_F(StopTableTest, CodesRepeatedInsideOneFileAllEnterTheTable) {
+    MergeFile({{"F12", "Piazza", 1.0, 2.0}, {"F12", "Stazione", 3.0, 4.0}, {"F12", "Piazza", 1.0, 2.0}},
+              kFirstFile);
+    EXPECT_EQ(Codes(table), (std::vector<std::string>{"F12", "F12", "F12"}));
+    EXPECT_TRUE(issues.stopIssues.isEmpty());
+
+    // The same inside a later file, for codes new to the table.
+    MergeFile({{"G1", "Uno", 0, 0}, {"G1", "Due", 0, 0}}, kSecondFile);
+    EXPECT_EQ(Codes(table), (std::vector<std::string>{"F12", "F12", "F12", "G1", "G1"}));
+    EXPECT_TRUE(issues.stopIssues.isEmpty());
+}
+
+TEST_F(StopTableTest, IdenticalRepeatFromLaterFileVanishes) {
+    MergeFile({{"F12", "Piazza", 10.5, 20.25}}, kFirstFile);
+    MergeFile({{"F12", "Piazza", 10.5, 20.25}}, kSecondFile);
+    EXPECT_EQ(Codes(table), (std::vector<std::string>{"F12"}));
+    EXPECT_TRUE(issues.stopIssues.isEmpty());
+    EXPECT_TRUE(issues.routeIssues.isEmpty());
+}
+
+TEST_F(StopTableTest, ConflictingRepeatIsDroppedAndReported) {
+    MergeFile({{"F12", "Piazza", 10.5, 20.25}}, kFirstFile);
+    MergeFile({{"F12", "Piazza Nuova", 10.5, 20.25},
+               {"F12", "Piazza", 10.51, 20.25},
+               {"F12", "Piazza", 10.5, 20.24},
+               {"F12", "Piazza", 10.5, 20.25}},
+              kSecondFile);
+
+    EXPECT_EQ(Codes(table), (std::vector<std::string>{"F12"}));
+    EXPECT_EQ(table.head()->name, "Piazza");  // the first one seen wins
+    const std::string message = "\"F12\" gi\xE0 presente con caratteristiche differenti !!!";
+    EXPECT_EQ(Messages(issues.stopIssues),
+              (std::vector<std::string>(3, std::string(kSecondFile) + "|" + message)));
+    EXPECT_TRUE(issues.routeIssues.isEmpty());
+}
+
+TEST_F(StopTableTest, FindSeesOnlyIndexedRecords) {
+    table.add("A1", "Uno", 0, 0, issues, kFirstFile);
+    EXPECT_FALSE(table.isEmpty());
+    EXPECT_EQ(table.find("A1"), nullptr);  // appended, not yet indexed
+    table.rebuildIndex();
+    ASSERT_NE(table.find("A1"), nullptr);
+    EXPECT_EQ(table.find("A1")->name, "Uno");
+
+    table.add("B2", "Due", 0, 0, issues, kFirstFile);
+    EXPECT_EQ(table.indexedCount(), 1);
+    EXPECT_EQ(table.find("B2"), nullptr);
+    table.rebuildIndex();
+    EXPECT_EQ(table.indexedCount(), 2);
+    EXPECT_NE(table.find("B2"), nullptr);
+}
+
+TEST_F(StopTableTest, CodesCompareExactlyByUnsignedBytes) {
+    // Case, a trailing blank, a prefix and bytes above 127 all make different codes.
+    const std::vector<std::string> codes = {"A1", "a1", "A1 ", "A", "A10", "\xE0", "z", "", "A\x80"};
+    std::vector<StopRecord> stops;
+    for (const std::string& code : codes) {
+        stops.push_back({code, "stop " + code, 1.0, 1.0});
+    }
+    MergeFile(stops, kFirstFile);
+    for (const std::string& code : codes) {
+        const StopRecord* found = table.find(code);
+        ASSERT_NE(found, nullptr) << "code [" << code << "]";
+        EXPECT_EQ(found->name, "stop " + code);
+    }
+    EXPECT_EQ(table.find("A1  "), nullptr);
+    EXPECT_EQ(table.find("B"), nullptr);
+    EXPECT_EQ(table.find("\xFF"), nullptr);
+
+    // Repeats from a later file are matched against exactly their own code.
+    MergeFile({{"a1", "stop a1", 1.0, 1.0}, {"A1 ", "other", 1.0, 1.0}}, kSecondFile);
+    EXPECT_EQ(Messages(issues.stopIssues).size(), 1u);
+    EXPECT_EQ(issues.stopIssues.head()->message,
+              "\"A1 \" gi\xE0 presente con caratteristiche differenti !!!");
+}
+
+TEST_F(StopTableTest, CoordinatesCompareByIeeeEquality) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    MergeFile({{"ZERO", "z", 0.0, -0.0}, {"NAN", "n", nan, 1.0}}, kFirstFile);
+    MergeFile({{"ZERO", "z", -0.0, 0.0}, {"NAN", "n", nan, 1.0}}, kSecondFile);
+    // -0.0 equals +0.0, a NaN never equals anything, itself included.
+    EXPECT_EQ(Messages(issues.stopIssues),
+              (std::vector<std::string>{std::string(kSecondFile) +
+                                        "|\"NAN\" gi\xE0 presente con caratteristiche differenti !!!"}));
+    EXPECT_EQ(Codes(table), (std::vector<std::string>{"ZERO", "NAN"}));
+
+    const double one = 1.0;
+    const double next = std::nextafter(one, 2.0);
+    EXPECT_FALSE(StopRecord("A", "n", one, 0).equals(StopRecord("A", "n", next, 0)));
+    EXPECT_TRUE(StopRecord("A", "n", one, 0).equals(StopRecord("A", "n", one, 0)));
+}
+
+TEST_F(StopTableTest, ExportOrderIsAcceptanceOrder) {
+    MergeFile({{"Z9", "", 0, 0}, {"A1", "", 0, 0}}, kFirstFile);
+    MergeFile({{"M5", "", 0, 0}, {"A1", "", 0, 0}, {"B2", "", 0, 0}}, kSecondFile);
+    EXPECT_EQ(Codes(table), (std::vector<std::string>{"Z9", "A1", "M5", "B2"}));
+    EXPECT_EQ(table.tail()->code, "B2");
+    EXPECT_EQ(table.tail()->next, nullptr);
+}
+
+TEST_F(StopTableTest, SharedCodeInIndexIsComparedWithOneOfItsRecords) {
+    MergeFile({{"F1", "Uno", 0, 0}, {"F1", "Due", 0, 0}}, kFirstFile);
+    const StopRecord* found = table.find("F1");
+    ASSERT_NE(found, nullptr);
+    const std::string other = found->name == "Uno" ? "Due" : "Uno";
+    // Identical to the record find() returns: dropped silently; like the other: a conflict.
+    MergeFile({{"F1", found->name, 0, 0}, {"F1", other, 0, 0}}, kSecondFile);
+    EXPECT_EQ(Messages(issues.stopIssues).size(), 1u);
+    EXPECT_EQ(Codes(table).size(), 2u);
+}
+
+TEST_F(StopTableTest, LongListsAreFreedWithoutRecursion) {
+    StopTable big;
+    for (int i = 0; i < 200000; ++i) {
+        big.add(std::to_string(i), "", i, i, issues, kFirstFile);
+    }
+    big.rebuildIndex();
+    EXPECT_EQ(big.indexedCount(), 200000);
+    ASSERT_NE(big.find("199999"), nullptr);
+    EXPECT_EQ(big.find("199999")->x, 199999.0);
+}
+
+}  // namespace
+}  // namespace tramelo

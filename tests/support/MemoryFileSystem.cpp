@@ -1,0 +1,101 @@
+#include "tests/support/MemoryFileSystem.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tramelo::testing {
+
+namespace {
+
+class MemoryInputFile final : public InputFile {
+public:
+    explicit MemoryInputFile(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+    std::size_t read(void* destination, std::size_t size) override {
+        const std::size_t count = std::min(size, bytes_.size() - position_);
+        if (count > 0) {
+            std::memcpy(destination, bytes_.data() + position_, count);
+        }
+        position_ += count;
+        return count;
+    }
+
+    std::int64_t seek(std::int64_t position) override {
+        if (position < 0 || position > static_cast<std::int64_t>(bytes_.size())) {
+            return -1;
+        }
+        position_ = static_cast<std::size_t>(position);
+        return position;
+    }
+
+    std::int64_t size() const override { return static_cast<std::int64_t>(bytes_.size()); }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+    std::size_t position_ = 0;
+};
+
+class MemoryOutputFile final : public OutputFile {
+public:
+    explicit MemoryOutputFile(std::vector<std::uint8_t>& bytes) : bytes_(bytes) { bytes_.clear(); }
+
+    void write(const void* data, std::size_t size) override {
+        const auto* source = static_cast<const std::uint8_t*>(data);
+        if (position_ + size > bytes_.size()) {
+            bytes_.resize(position_ + size);
+        }
+        std::copy_n(source, size, bytes_.begin() + static_cast<std::ptrdiff_t>(position_));
+        position_ += size;
+    }
+    void seekToStart() override { position_ = 0; }
+    void close() override {}
+
+private:
+    std::vector<std::uint8_t>& bytes_;
+    std::size_t position_ = 0;
+};
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t separator = path.rfind(kPathSeparator);
+    return separator == std::string::npos ? std::string() : path.substr(0, separator);
+}
+
+}  // namespace
+
+std::unique_ptr<InputFile> MemoryFileSystem::openForReading(const std::string& path) {
+    const auto found = files.find(path);
+    if (found == files.end()) {
+        throw FileError(path, "no such file");
+    }
+    return std::make_unique<MemoryInputFile>(found->second);
+}
+
+std::unique_ptr<OutputFile> MemoryFileSystem::createForWriting(const std::string& path) {
+    if (missingFolders.contains(FolderOf(path)) || readOnly.contains(path)) {
+        throw FileError(path, "cannot create");
+    }
+    return std::make_unique<MemoryOutputFile>(files[path]);
+}
+
+void MemoryFileSystem::replace(const std::string& from, const std::string& target) {
+    const auto found = files.find(from);
+    if (found == files.end()) {
+        throw FileError(target, "no such file");
+    }
+    std::vector<std::uint8_t> moved = std::move(found->second);
+    files.erase(found);
+    files[target] = std::move(moved);
+}
+
+const std::vector<std::uint8_t>& MemoryFileSystem::bytes(const std::string& path) const {
+    static const std::vector<std::uint8_t> kNone;
+    const auto found = files.find(path);
+    return found == files.end() ? kNone : found->second;
+}
+
+std::string MemoryFileSystem::text(const std::string& path) const {
+    const auto& content = bytes(path);
+    return std::string(content.begin(), content.end());
+}
+
+}  // namespace tramelo::testing

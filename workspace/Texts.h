@@ -1,0 +1,59 @@
+#pragma once
+
+// The program's fixed texts, byte for byte. They are code page 1252 ("à" is 0xE0, "è" 0xE8)
+// because that is what the report and the data files hold; shells convert them for display.
+// Each hex escape stands alone in its literal piece so that no following letter joins it.
+
+#include <string_view>
+
+namespace tramelo::texts {
+
+// Adding a file that is already listed.
+inline constexpr std::string_view kAlreadyAcquiredBefore = "Attenzione: lo shapefile indicato\n\n";
+inline constexpr std::string_view kAlreadyAcquiredAfter = "\n\nrisulta gi\xE0" " acquisito";
+
+// Imports.
+inline constexpr std::string_view kCannotReadStopsShp = "Non \xE8" " possibile leggere il file RT_NODI.SHP";
+inline constexpr std::string_view kCannotReadStopsShx = "Non \xE8" " possibile leggere il file RT_NODI.SHX";
+inline constexpr std::string_view kCannotReadStopsDbf = "Non \xE8" " possibile leggere il file RT_NODI.DBF";
+inline constexpr std::string_view kCannotReadRoutesShp = "Non \xE8" " possibile leggere il file RT_ITIN.SHP";
+inline constexpr std::string_view kCannotReadRoutesShx = "Non \xE8" " possibile leggere il file RT_ITIN.SHX";
+inline constexpr std::string_view kCannotReadRoutesDbf = "Non \xE8" " possibile leggere il file RT_ITIN.DBF";
+inline constexpr std::string_view kIllegalFormat =
+    "lo ShapeFile presenta un formato illegale oppure si \xE8" " verificato un errore di lettura";
+inline constexpr std::string_view kStopsAttributesMissing =
+    "lo ShapeFile non presenta gli attributi obbligatori di RT_NODI oppure non contiene "
+    "entit\xE0" " puntuali";
+inline constexpr std::string_view kRoutesAttributesMissing =
+    "lo ShapeFile non presenta gli attributi obbligatori di RT_ITIN oppure non contiene "
+    "entit\xE0" " lineari";
+// Feature messages: the feature's zero-based position or code goes between the pieces.
+inline constexpr std::string_view kFeatureBefore = "l'entit\xE0" " \"";
+inline constexpr std::string_view kNotPointAfter = "\" non \xE8" " di tipo puntuale";
+inline constexpr std::string_view kNotPolylineAfter = "\" non \xE8" " di tipo lineare";
+inline constexpr std::string_view kPartsMiddle = "\" contiene ";
+inline constexpr std::string_view kPartsAfter = " polilinee";
+inline constexpr std::string_view kForeignStopBefore = "la fermata \"";
+inline constexpr std::string_view kForeignStopAfter = "\" non appartiene all'azienda";
+inline constexpr std::string_view kForeignRouteBefore = "il percorso \"";
+inline constexpr std::string_view kForeignRouteAfter = "\" non appartiene all'azienda";
+
+// Exports and report.
+inline constexpr std::string_view kStopsExportedBefore = "Sono state esportate ";
+inline constexpr std::string_view kStopsExportedAfter = " fermate";
+inline constexpr std::string_view kRoutesExportedBefore = "Sono stati esportati ";
+inline constexpr std::string_view kRoutesExportedAfter = " percorsi";
+inline constexpr std::string_view kCannotCreate = "Impossibile creare\n\n";
+inline constexpr std::string_view kCannotWrite = "Impossibile scrivere\n\n";
+
+// Report lines; every line break is written as CR LF.
+inline constexpr std::string_view kReportTitle = "Report unificazione ShapeFiles\r\n\r\n";
+inline constexpr std::string_view kReportStopFiles = "ShapeFiles incorporati in RT_NODI:\r\n";
+inline constexpr std::string_view kReportRouteFiles = "ShapeFiles incorporati in RT_ITIN:\r\n";
+inline constexpr std::string_view kReportNone = "nessuno\r\n";
+inline constexpr std::string_view kReportSectionEnd = "\r\n\r\n";
+inline constexpr std::string_view kReportStopIssues = "Criticit\xE0" " presenti in RT_NODI:\r\n";
+inline constexpr std::string_view kReportRouteIssues = "Criticit\xE0" " presenti in RT_ITIN:\r\n";
+inline constexpr std::string_view kLineBreak = "\r\n";
+
+}  // namespace tramelo::texts

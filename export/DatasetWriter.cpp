@@ -23,8 +23,9 @@ std::string FileName(std::string_view baseName, std::string_view extension) {
 }  // namespace
 
 DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder,
-                             const DatasetLayout& layout, std::int32_t companyCode)
-    : layout_(layout), companyText_(DecimalText(companyCode)) {
+                             const DatasetLayout& layout, std::int32_t companyCode,
+                             std::int64_t maxFileWords)
+    : layout_(layout), companyText_(DecimalText(companyCode)), maxFileWords_(maxFileWords) {
     // The record length comes from the field list: the company's 4 digits plus a sign
     // position, then the two texts.
     fields_.append(kCompanyField, 'N', kCompanyDigits - 1, 0, true);
@@ -102,8 +103,7 @@ std::span<std::uint8_t> DatasetWriter::beginShape(std::size_t contentSize) {
     const std::int64_t contentWords = static_cast<std::int64_t>(contentSize / 2);
     // Offsets and lengths are 32-bit counts of words: a dataset that would pass them cannot
     // be written correctly, so it is not written at all.
-    if (shpPositionWords_ + (RecordHeader::kSize / 2) + contentWords >
-        std::numeric_limits<std::int32_t>::max()) {
+    if (shpPositionWords_ + (RecordHeader::kSize / 2) + contentWords > maxFileWords_) {
         throw FileError(shp_->target(), "too large for the format");
     }
     ShxEntry{shpPositionWords_, static_cast<std::int32_t>(contentWords)}.encode(scratch_.data());

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -45,8 +46,10 @@ public:
 
     // Creates the three files, .SHP, .SHX and .DBF in this order. Throws FileError naming
     // the file that cannot be created; the ones created before it are removed again.
+    // maxFileWords is the format's limit on a .SHP length in 16-bit words (tests lower it).
     DatasetWriter(FileSystem& files, const std::string& folder, const DatasetLayout& layout,
-                  std::int32_t companyCode);
+                  std::int32_t companyCode,
+                  std::int64_t maxFileWords = std::numeric_limits<std::int32_t>::max());
 
     // Writes the header place holders and the field descriptors. From here on every
     // FileError is a failure while writing.
@@ -85,6 +88,7 @@ private:
     std::int32_t recordLength_;
     std::vector<std::uint8_t> scratch_ = std::vector<std::uint8_t>(kScratchSize);
 
+    std::int64_t maxFileWords_;
     std::int32_t recordCount_ = 0;
     std::int32_t shpPositionWords_ = kMainHeaderWords;
     std::int32_t shxLengthWords_ = kMainHeaderWords;

@@ -7,7 +7,8 @@ namespace tramelo {
 // significant digits (correctly rounded) is cut after the second decimal and raised by one
 // unit of that decimal when the next digit is 5 or more (ties away from zero); the text is
 // parsed back to the nearest double. This is not rounding the exact binary value: 2.125
-// gives 2.13 and 123456.785 (held as 123456.78499999999767) gives 123456.79.
+// gives 2.13, and 1.075 (held as 1.07499999999999995559, printed 1.0750000000000000)
+// gives 1.08.
 // Infinities and NaN come through unchanged; a negative value that rounds to zero gives -0.0.
 double RoundToTwoDecimals(double value);
 

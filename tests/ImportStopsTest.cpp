@@ -1,0 +1,371 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/ImportTestSupport.h"
+
+namespace tramelo::testing {
+namespace {
+
+constexpr char kAttributesMissing[] =
+    "lo ShapeFile non presenta gli attributi obbligatori di RT_NODI oppure non contiene "
+    "entit\xE0 puntuali";
+
+std::string NotPoint(int i) { return "l'entit\xE0 \"" + std::to_string(i) + "\" non \xE8 di tipo puntuale"; }
+std::string ForeignStop(const std::string& code) {
+    return "la fermata \"" + code + "\" non appartiene all'azienda";
+}
+
+using ImportStopsTest = ImportTest;
+
+TEST_F(ImportStopsTest, MergesAValidFileAndFixesTheCompany) {
+    EXPECT_EQ(AddStops(StopsShapefile({{"F12", "Piazza", 10.5, 20.25}, {"F13", "Stazione", 1, 2}})),
+              AddOutcome::Acquired);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(StopCodes(), (std::vector<std::string>{"F12", "F13"}));
+    EXPECT_EQ(workspace.companyCode, 7);
+    EXPECT_EQ(workspace.stopTable.indexedCount(), 2);  // the index was rebuilt once at the end
+    EXPECT_EQ(workspace.acquiredStops.head()->path, "/in/RT_NODI.shp");
+    const StopRecord& first = *workspace.stopTable.head();
+    EXPECT_EQ(first.name, "Piazza" + std::string(34, ' '));  // names keep their trailing blanks
+    EXPECT_EQ(first.x, 10.5);
+    EXPECT_EQ(first.y, 20.25);
+}
+
+TEST_F(ImportStopsTest, MissingFilesAreNamedInOrder) {
+    const ShapefileBytes files = StopsShapefile({{"F1", "Uno", 1, 1}});
+    EXPECT_EQ(workspace.AddStopsFile("/in/none.shp"), AddOutcome::Rejected);
+
+    platform.memory.files["/in/a.shp"] = files.shp;
+    EXPECT_EQ(workspace.AddStopsFile("/in/a.shp"), AddOutcome::Rejected);
+    platform.memory.files["/in/a.SHX"] = files.shx;
+    EXPECT_EQ(workspace.AddStopsFile("/in/a.shp"), AddOutcome::Rejected);
+
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{
+                                    "Non \xE8 possibile leggere il file RT_NODI.SHP",
+                                    "Non \xE8 possibile leggere il file RT_NODI.SHX",
+                                    "Non \xE8 possibile leggere il file RT_NODI.DBF",
+                                }));
+    for (const RecordedMessage& message : platform.messages) {
+        EXPECT_EQ(message.kind, MessageKind::Error);
+    }
+    ExpectUntouched();
+}
+
+TEST_F(ImportStopsTest, CompanionsAreFoundUnderEitherLetterCase) {
+    const ShapefileBytes files = StopsShapefile({{"F1", "Uno", 1, 1}});
+    files.install(platform.memory, "/in/lower.shp", "shx", "dbf");
+    EXPECT_EQ(workspace.AddStopsFile("/in/lower.shp"), AddOutcome::Acquired);
+
+    // The upper-case names come first: broken lower-case twins are not read.
+    files.install(platform.memory, "/in/both.SHP", "SHX", "DBF");
+    platform.memory.files["/in/both.shx"] = {1, 2, 3};
+    platform.memory.files["/in/both.dbf"] = {1, 2, 3};
+    EXPECT_EQ(workspace.AddStopsFile("/in/both.SHP"), AddOutcome::Acquired);
+    EXPECT_TRUE(platform.messages.empty());
+
+    // Only the last three characters are replaced, whatever the extension says.
+    files.install(platform.memory, "/in/dati.xyz", "SHX", "DBF");
+    EXPECT_TRUE(platform.memory.exists("/in/dati.SHX"));
+    EXPECT_EQ(workspace.AddStopsFile("/in/dati.xyz"), AddOutcome::Acquired);
+}
+
+TEST_F(ImportStopsTest, EveryTruncatedHeaderIsAFormatError) {
+    const ShapefileBytes valid = StopsShapefile({{"F1", "Uno", 1, 1}});
+    const auto tryFiles = [&](const ShapefileBytes& files) {
+        platform.messages.clear();
+        EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
+        EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+    };
+    for (std::size_t size = 0; size < 100; size += 7) {
+        ShapefileBytes files = valid;
+        files.shp.resize(size);
+        tryFiles(files);
+        files = valid;
+        files.shx.resize(size);
+        tryFiles(files);
+    }
+    for (std::size_t size = 0; size < 129; size += 5) {  // header and descriptors
+        ShapefileBytes files = valid;
+        files.dbf.resize(size);
+        tryFiles(files);
+    }
+    ExpectUntouched();
+}
+
+TEST_F(ImportStopsTest, WrongCodesAndVersionsAreFormatErrors) {
+    const ShapefileBytes valid = StopsShapefile({{"F1", "Uno", 1, 1}});
+    std::vector<ShapefileBytes> broken(3, valid);
+    SetInt32(broken[0].shp, 0, 9995, 'B');
+    SetInt32(broken[1].shx, 0, 9994, 'L');
+    broken[2].dbf[0] = 0x83;  // dBASE III with a memo file
+    for (const ShapefileBytes& files : broken) {
+        EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
+    }
+    EXPECT_EQ(platform.texts(), std::vector<std::string>(3, kIllegalFormat));
+    ExpectUntouched();
+}
+
+TEST_F(ImportStopsTest, ShxLengthCountsTheFeatures) {
+    ShapefileBytes files = StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}});
+    // A stated length of the header alone (or less): no feature, but a good file.
+    SetInt32(files.shx, 24, 50, 'B');
+    EXPECT_EQ(AddStops(files, "/in/a.shp"), AddOutcome::Acquired);
+    SetInt32(files.shx, 24, -7, 'B');
+    EXPECT_EQ(AddStops(files, "/in/b.shp"), AddOutcome::Acquired);
+    EXPECT_FALSE(workspace.HasMergedData());
+    EXPECT_EQ(workspace.companyCode, -1);
+
+    // One entry counted: only the first feature is read.
+    SetInt32(files.shx, 24, 54, 'B');
+    EXPECT_EQ(AddStops(files, "/in/c.shp"), AddOutcome::Acquired);
+    EXPECT_EQ(StopCodes(), std::vector<std::string>{"F1"});
+
+    // An entry that begins before the stated length must be there in full.
+    SetInt32(files.shx, 24, 59, 'B');
+    EXPECT_EQ(AddStops(files, "/in/d.shp"), AddOutcome::Rejected);
+    EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+}
+
+TEST_F(ImportStopsTest, DbfRecordCountIsNeverCompared) {
+    ShapefileBytes files = StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}});
+    SetInt32(files.dbf, 4, 999, 'L');
+    const ShapefileBytes extra = StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}, {"F3", "Tre", 3, 3}});
+    ShapefileBytes moreRecords = files;
+    moreRecords.dbf = extra.dbf;  // three records for two features: the third is ignored
+    EXPECT_EQ(AddStops(files, "/in/a.shp"), AddOutcome::Acquired);
+    EXPECT_EQ(AddStops(moreRecords, "/in/b.shp"), AddOutcome::Acquired);
+    EXPECT_EQ(StopCodes(), (std::vector<std::string>{"F1", "F2"}));
+
+    ShapefileBytes fewer = files;
+    fewer.dbf.resize(DbfRecordOffset(fewer.dbf, 1) + 10);  // the second record is cut short
+    EXPECT_EQ(AddStops(fewer, "/in/c.shp"), AddOutcome::Rejected);
+    EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+}
+
+TEST_F(ImportStopsTest, RequiredAttributesAndShapeType) {
+    struct Case {
+        std::vector<FieldSpec> fields;
+        std::int32_t shapeType;
+        bool accepted;
+        const char* what;
+    };
+    const FieldSpec company{"AZIENDA", 'N', 5};
+    const FieldSpec code{"COD_FERM", 'C', 10};
+    const FieldSpec name{"DENOM", 'C', 40};
+    const Case cases[] = {
+        {{company, code, name}, 1, true, "standard"},
+        {{{"azienda", 'N', 5}, {"cod_ferma", 'C', 10}, {"Denom", 'C', 40}}, 1, true, "lower case names"},
+        {{company, {"COD_FERMA", 'C', 10}, name}, 1, true, "COD_FERMA"},
+        {{company, {"COD_FERM", 'C', 8}, {"DENOM", 'C', 12}}, 1, true, "narrower texts"},
+        {{{"AZIENDA", 'N', 7, 1}, code, name}, 1, true, "five digits and one decimal"},
+        {{{"AZIENDA", 'N', 6}, code, name}, 1, false, "six digits"},
+        {{{"AZIENDA", 'N', 9, 2}, code, name}, 1, false, "six digits and two decimals"},
+        {{{"AZIENDA", 'C', 5}, code, name}, 1, false, "company as text"},
+        {{company, {"COD_FERM", 'C', 11}, name}, 1, false, "code too wide"},
+        {{company, {"COD_FER", 'C', 10}, name}, 1, false, "COD_FER"},
+        {{company, {"COD_FERM ", 'C', 10}, name}, 1, false, "name with a blank"},
+        {{company, {"COD_FERM", 'N', 10}, name}, 1, false, "numeric code"},
+        {{company, code, {"DENOM", 'C', 41}}, 1, false, "name too wide"},
+        {{company, code}, 1, false, "no name"},
+        {{code, name}, 1, false, "no company"},
+        {{company, code, name}, 3, false, "polylines"},
+        {{company, code, name}, 8, false, "multipoints"},
+        {{company, code, name}, 11, false, "points with heights"},
+        {{company, code, name}, 21, false, "points with measures"},
+        {{{"F", 'F', 19, 11}, {"M", 'M', 10}, company, code, name}, 1, true, "other fields first"},
+    };
+    int file = 0;
+    for (const Case& c : cases) {
+        platform.messages.clear();
+        ShapefileBuilder builder(c.shapeType, c.fields);
+        std::vector<std::string> values;
+        for (const FieldSpec& field : c.fields) {
+            values.push_back(field.name == "AZIENDA" || field.name == "azienda" ? "7" : "V");
+        }
+        builder.feature(PointContent(1, 1), values);
+        const AddOutcome outcome = AddStops(builder.build(), "/in/" + std::to_string(file++) + ".shp");
+        EXPECT_EQ(outcome, c.accepted ? AddOutcome::Acquired : AddOutcome::Rejected) << c.what;
+        EXPECT_EQ(platform.texts(), c.accepted ? std::vector<std::string>{}
+                                               : std::vector<std::string>{kAttributesMissing})
+            << c.what;
+    }
+}
+
+TEST_F(ImportStopsTest, FieldsBeforeTheRequiredOnesDoNotShiftTheirValues) {
+    ShapefileBuilder builder(1, {{"NOTE", 'C', 3}, {"QUOTA", 'F', 19, 11}, {"AZIENDA", 'N', 7, 1},
+                                 {"COD_FERMA", 'C', 10}, {"DENOM", 'C', 40}});
+    builder.feature(PointContent(1, 1), {"abc", "123.45678901234", "  12.50", "  F001 \t\r", "Piazza"});
+    EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
+    EXPECT_EQ(workspace.companyCode, 12);
+    EXPECT_EQ(StopCodes(), std::vector<std::string>{"  F001"});  // leading blanks stay
+    EXPECT_EQ(workspace.stopTable.head()->name, "Piazza" + std::string(34, ' '));
+}
+
+TEST_F(ImportStopsTest, LaterFieldOfARoleGivesTheValue) {
+    ShapefileBuilder builder(1, {{"COD_FERM", 'C', 10}, {"AZIENDA", 'N', 5}, {"DENOM", 'C', 40},
+                                 {"COD_FERMA", 'C', 10}, {"AZIENDA", 'C', 8}});
+    builder.feature(PointContent(1, 1), {"FIRST", "7", "Piazza", "SECOND", "00012"});
+    EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
+    EXPECT_EQ(StopCodes(), std::vector<std::string>{"SECOND"});
+    EXPECT_EQ(workspace.companyCode, 12);
+}
+
+TEST_F(ImportStopsTest, CodesLoseOnlyTrailingWhiteSpace) {
+    ShapefileBuilder builder(1, StopFields());
+    builder.feature(PointContent(1, 1), {"7", "F001", "A"})
+        .feature(PointContent(2, 2), {"7", "  F002", "B"})
+        .feature(PointContent(3, 3), {"7", "F003\t\v\f\r\n", "C"})
+        .feature(PointContent(4, 4), {"7", "F004\xA0", "D"})  // a non-breaking space is kept
+        .feature(PointContent(5, 5), {"7", "", "E"})          // an all-blank code is allowed
+        .feature(PointContent(6, 6), {"7", std::string("F0\0X", 4), "F"});  // a NUL ends the value
+    EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
+    EXPECT_EQ(StopCodes(), (std::vector<std::string>{"F001", "  F002", "F003", "F004\xA0", "", "F0"}));
+}
+
+TEST_F(ImportStopsTest, CoordinatesAreRoundedToTwoDecimals) {
+    EXPECT_EQ(AddStops(StopsShapefile({{"A", "", 2.125, -2.125}, {"B", "", 0.145, 5.678},
+                                       {"C", "", 1.075, 563372.245}})),
+              AddOutcome::Acquired);
+    std::vector<double> coordinates;
+    for (const StopRecord& stop : workspace.stopTable) {
+        coordinates.push_back(stop.x);
+        coordinates.push_back(stop.y);
+    }
+    EXPECT_EQ(coordinates, (std::vector<double>{2.13, -2.13, 0.14, 5.68, 1.08, 563372.25}));
+
+    // Differences beyond the second decimal make the same stop.
+    EXPECT_EQ(AddStops(StopsShapefile({{"A", "", 2.1251, -2.1349}}), "/in/b.shp"), AddOutcome::Acquired);
+    EXPECT_TRUE(workspace.issueLog.stopIssues.isEmpty());
+    EXPECT_EQ(StopCodes().size(), 3u);
+}
+
+TEST_F(ImportStopsTest, NonPointFeaturesAreNamedByPosition) {
+    ShapefileBuilder builder(1, StopFields());
+    builder.feature(PointContent(1, 1), {"7", "F0", "A"})
+        .feature(PointContent(1, 1), {"8", "F1", "B"})  // another company
+        .feature(NullContent(), {"7", "F2", "C"})
+        .feature(PolylineContent({{0, 0}, {1, 1}}), {"9", "F3", "D"});  // both wrong
+    EXPECT_EQ(AddStops(builder.build()), AddOutcome::Rejected);
+    // Every geometry message comes before every attribute message.
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{NotPoint(2), NotPoint(3), ForeignStop("F1"),
+                                                          ForeignStop("F3")}));
+    ExpectUntouched();
+}
+
+TEST_F(ImportStopsTest, CompanyRuleAcrossFiles) {
+    ASSERT_EQ(AddStops(StopsShapefile({{"F1", "Uno", 1, 1, 7}}), "/in/a.shp"), AddOutcome::Acquired);
+    // A later file of company 8: one message per stop, nothing merged.
+    EXPECT_EQ(AddStops(StopsShapefile({{"G1", "", 1, 1, 8}, {"G2", "", 1, 1, 8}}), "/in/b.shp"),
+              AddOutcome::Rejected);
+    // One stray stop is enough to refuse a file.
+    EXPECT_EQ(AddStops(StopsShapefile({{"H1", "", 1, 1, 7}, {"H2", "", 1, 1, 70}}), "/in/c.shp"),
+              AddOutcome::Rejected);
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{ForeignStop("G1"), ForeignStop("G2"), ForeignStop("H2")}));
+    EXPECT_EQ(StopCodes(), std::vector<std::string>{"F1"});
+    EXPECT_EQ(workspace.companyCode, 7);
+}
+
+TEST_F(ImportStopsTest, FirstRecordFixesTheCompanyOfTheRun) {
+    // 00012 and 12 are one company; a record of company -1 leaves it unknown for the next.
+    ShapefileBuilder builder(1, StopFields());
+    builder.feature(PointContent(1, 1), {"-1", "A", ""})
+        .feature(PointContent(1, 1), {"00012", "B", ""})
+        .feature(PointContent(1, 1), {"12", "C", ""})
+        .feature(PointContent(1, 1), {"+12", "D", ""});
+    EXPECT_EQ(AddStops(builder.rightAlignNumbers().build()), AddOutcome::Acquired);
+    EXPECT_EQ(workspace.companyCode, 12);
+    EXPECT_EQ(StopCodes(), (std::vector<std::string>{"A", "B", "C", "D"}));
+}
+
+TEST_F(ImportStopsTest, FirstRecordWinsWhenTheOthersDisagree) {
+    EXPECT_EQ(AddStops(StopsShapefile({{"A", "", 1, 1, 5}, {"B", "", 1, 1, 6}, {"C", "", 1, 1, 6}})),
+              AddOutcome::Rejected);
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{ForeignStop("B"), ForeignStop("C")}));
+    // The file was not merged, so it fixes nothing: a file of company 6 is welcome next.
+    ExpectUntouched();
+    EXPECT_EQ(AddStops(StopsShapefile({{"B", "", 1, 1, 6}}), "/in/b.shp"), AddOutcome::Acquired);
+    EXPECT_EQ(workspace.companyCode, 6);
+}
+
+TEST_F(ImportStopsTest, DeletedRecordsAreReadLikeAnyOther) {
+    ShapefileBytes files = StopsShapefile({{"F1", "Uno", 1, 1}});
+    files.dbf[DbfRecordOffset(files.dbf, 0)] = '*';
+    EXPECT_EQ(AddStops(files), AddOutcome::Acquired);
+    EXPECT_EQ(StopCodes(), std::vector<std::string>{"F1"});
+}
+
+TEST_F(ImportStopsTest, RecordsAreFoundThroughTheIndexNotByPosition) {
+    // Records stored in reverse order behind a forward index.
+    ShapefileBytes files = StopsShapefile({{"F1", "", 1, 1}, {"F2", "", 2, 2}});
+    std::vector<std::uint8_t> first(files.shp.begin() + 100, files.shp.begin() + 128);
+    std::vector<std::uint8_t> second(files.shp.begin() + 128, files.shp.end());
+    std::copy(second.begin(), second.end(), files.shp.begin() + 100);
+    std::copy(first.begin(), first.end(), files.shp.begin() + 128);
+    SetInt32(files.shx, 100, 64, 'B');
+    SetInt32(files.shx, 108, 50, 'B');
+    EXPECT_EQ(AddStops(files), AddOutcome::Acquired);
+    EXPECT_EQ(workspace.stopTable.head()->x, 1.0);
+    EXPECT_EQ(workspace.stopTable.tail()->x, 2.0);
+}
+
+// Malformed sizes are refused before anything is read or allocated from them.
+TEST_F(ImportStopsTest, SizesThatReachPastTheFileAreFormatErrors) {
+    const ShapefileBytes valid = StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}});
+    std::vector<ShapefileBytes> broken(6, valid);
+    SetInt32(broken[0].shx, 108, 1 << 30, 'B');        // offset far past the .SHP
+    SetInt32(broken[1].shx, 108, -14, 'B');            // negative offset
+    SetInt32(broken[2].shx, 112, 0x7FFFFFF0, 'B');     // content length of gigabytes
+    SetInt32(broken[3].shx, 112, -10, 'B');            // negative content length
+    SetInt32(broken[4].shx, 108, 64 + 1, 'B');         // the last record would end past the file
+    SetInt32(broken[5].shx, 112, 8, 'B');              // a point content of 16 bytes
+    for (const ShapefileBytes& files : broken) {
+        platform.messages.clear();
+        EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
+        EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+    }
+    ExpectUntouched();
+}
+
+TEST_F(ImportStopsTest, DbfRecordShorterThanItsFieldsIsAFormatError) {
+    ShapefileBytes files = StopsShapefile({{"F1", "Uno", 1, 1}});
+    files.dbf[10] = 55;  // one byte less than the 1 + 55 the fields need
+    EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
+    EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+
+    // A longer record is fine: the bytes past the fields are skipped.
+    ShapefileBuilder builder(1, {{"AZIENDA", 'N', 5}, {"COD_FERM", 'C', 10}, {"DENOM", 'C', 40}, {"X", 'C', 4}});
+    builder.feature(PointContent(1, 1), {"7", "F1", "Uno", "zzzz"});
+    ShapefileBytes longer = builder.build();
+    EXPECT_EQ(AddStops(longer, "/in/b.shp"), AddOutcome::Acquired);
+}
+
+TEST_F(ImportStopsTest, FormatErrorAfterFeatureMessagesEndsTheImport) {
+    ShapefileBuilder builder(1, StopFields());
+    builder.feature(NullContent(), {"7", "F0", ""}).feature(PointContent(1, 1), {"7", "F1", ""});
+    ShapefileBytes files = builder.build();
+    files.shp.resize(files.shp.size() - 1);  // the second record is cut short
+    EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{NotPoint(0), kIllegalFormat}));
+    ExpectUntouched();
+}
+
+TEST_F(ImportStopsTest, RejectedFileLeavesEarlierStateAsItWas) {
+    ASSERT_EQ(AddStops(StopsShapefile({{"F1", "Uno", 1, 1}}), "/in/a.shp"), AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(StopsShapefile({{"F1", "Altro", 1, 1}}), "/in/b.shp"), AddOutcome::Acquired);
+    ShapefileBuilder builder(1, StopFields());
+    builder.feature(PointContent(1, 1), {"7", "F1", "Terzo"}).feature(NullContent(), {"7", "F9", ""});
+    EXPECT_EQ(AddStops(builder.build(), "/in/c.shp"), AddOutcome::Rejected);
+    EXPECT_EQ(StopCodes(), std::vector<std::string>{"F1"});
+    int issues = 0;
+    for ([[maybe_unused]] const IssueEntry& issue : workspace.issueLog.stopIssues) {
+        ++issues;
+    }
+    EXPECT_EQ(issues, 1);  // only b's conflict
+    EXPECT_EQ(workspace.acquiredStops.tail()->path, "/in/b.shp");
+}
+
+}  // namespace
+}  // namespace tramelo::testing

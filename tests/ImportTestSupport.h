@@ -1,0 +1,76 @@
+#pragma once
+
+// A workspace over in-memory files, with helpers to install input shapefiles and read the
+// outcome of an import.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shapefile/ByteOrder.h"
+#include "tests/support/RecordingPlatform.h"
+#include "tests/support/ShapefileBuilder.h"
+#include "workspace/MergeWorkspace.h"
+
+namespace tramelo::testing {
+
+inline constexpr char kIllegalFormat[] =
+    "lo ShapeFile presenta un formato illegale oppure si \xE8 verificato un errore di lettura";
+
+class ImportTest : public ::testing::Test {
+protected:
+    ImportTest() : workspace(platform) {}
+
+    // Installs the files under path and adds them as stops (or routes).
+    AddOutcome AddStops(const ShapefileBytes& files, const std::string& path = "/in/RT_NODI.shp") {
+        files.install(platform.memory, path);
+        return workspace.AddStopsFile(path);
+    }
+    AddOutcome AddRoutes(const ShapefileBytes& files, const std::string& path = "/in/RT_ITIN.shp") {
+        files.install(platform.memory, path);
+        return workspace.AddRoutesFile(path);
+    }
+
+    std::vector<std::string> StopCodes() const {
+        std::vector<std::string> codes;
+        for (const StopRecord& stop : workspace.stopTable) {
+            codes.push_back(stop.code);
+        }
+        return codes;
+    }
+    std::vector<std::string> RouteCodes() const {
+        std::vector<std::string> codes;
+        for (const RouteRecord& route : workspace.routeTable) {
+            codes.push_back(route.code);
+        }
+        return codes;
+    }
+
+    // Nothing of a rejected file may remain.
+    void ExpectUntouched(std::int32_t companyCode = -1) const {
+        EXPECT_TRUE(workspace.stopTable.isEmpty());
+        EXPECT_TRUE(workspace.routeTable.isEmpty());
+        EXPECT_TRUE(workspace.acquiredStops.isEmpty());
+        EXPECT_TRUE(workspace.acquiredRoutes.isEmpty());
+        EXPECT_TRUE(workspace.issueLog.stopIssues.isEmpty());
+        EXPECT_TRUE(workspace.issueLog.routeIssues.isEmpty());
+        EXPECT_EQ(workspace.companyCode, companyCode);
+    }
+
+    RecordingPlatform platform;
+    MergeWorkspace workspace;
+};
+
+inline void SetInt32(Bytes& bytes, std::size_t offset, std::int32_t value, char order) {
+    putInt32(value, bytes.data() + offset, order);
+}
+
+// Offset of feature i's record in a .DBF built by ShapefileBuilder with n fields.
+inline std::size_t DbfRecordOffset(const Bytes& dbf, int i) {
+    const auto headerLength = static_cast<std::uint16_t>(getInt16(dbf.data() + 8, 'L'));
+    const auto recordLength = static_cast<std::uint16_t>(getInt16(dbf.data() + 10, 'L'));
+    return headerLength + static_cast<std::size_t>(i) * recordLength;
+}
+
+}  // namespace tramelo::testing

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+#include "import/Rounding.h"
+
+namespace tramelo {
+namespace {
+
+TEST(RoundingTest, CutsTheSeventeenDigitFormAndRoundsHalfAwayFromZero) {
+    struct Case {
+        double value;
+        double rounded;
+    };
+    const Case cases[] = {
+        {2.125, 2.13},     // held exactly: a tie goes away from zero
+        {-2.125, -2.13},
+        {0.125, 0.13},
+        {0.145, 0.14},     // held as 0.14499999999999999
+        {5.678, 5.68},
+        {1.005, 1.0},      // held as 1.00499999999999989
+        {0.005, 0.01},
+        {0.0049, 0.0},
+        {1.075, 1.08},     // held just below the tie, whose 17-digit form it has
+        {563372.245, 563372.25},
+        {4483854.085, 4483854.09},
+        {99.995, 100.0},   // the carry runs into the integer part
+        {999.9951, 1000.0},
+        {4500000.125, 4500000.13},
+        {12.0, 12.0},
+        {0.0, 0.0},
+        {1e-300, 0.0},
+        {1e20, 1e20},
+        {123456789012345678.0, 123456789012345680.0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RoundToTwoDecimals(c.value), c.rounded) << std::to_string(c.value);
+    }
+}
+
+TEST(RoundingTest, DiffersFromRoundingTheBinaryValue) {
+    // The C library rounds the exact binary value (ties to even); these are values where
+    // that gives another result, which must not be used.
+    for (const double value : {2.125, 0.125, 1.075, 563372.245, 4483854.085, 4500000.125}) {
+        char printed[64];
+        std::snprintf(printed, sizeof printed, "%.2f", value);
+        EXPECT_NE(RoundToTwoDecimals(value), std::stod(printed)) << printed;
+    }
+}
+
+TEST(RoundingTest, KeepsSignAndNonFiniteValues) {
+    const double minusZero = RoundToTwoDecimals(-0.001);
+    EXPECT_EQ(minusZero, 0.0);
+    EXPECT_TRUE(std::signbit(minusZero));
+    EXPECT_FALSE(std::signbit(RoundToTwoDecimals(0.001)));
+    EXPECT_EQ(RoundToTwoDecimals(std::numeric_limits<double>::infinity()),
+              std::numeric_limits<double>::infinity());
+    EXPECT_EQ(RoundToTwoDecimals(-std::numeric_limits<double>::infinity()),
+              -std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(std::isnan(RoundToTwoDecimals(std::numeric_limits<double>::quiet_NaN())));
+    EXPECT_EQ(RoundToTwoDecimals(std::numeric_limits<double>::max()), std::numeric_limits<double>::max());
+    EXPECT_EQ(RoundToTwoDecimals(std::numeric_limits<double>::lowest()),
+              std::numeric_limits<double>::lowest());
+}
+
+TEST(RoundingTest, ResultIsTheNearestDoubleToTheTwoDecimalText) {
+    // Every result, printed with two decimals and read back, is itself.
+    for (double value = -1000.0; value < 1000.0; value += 0.37123) {
+        const double rounded = RoundToTwoDecimals(value);
+        char printed[64];
+        std::snprintf(printed, sizeof printed, "%.2f", rounded);
+        EXPECT_EQ(std::stod(printed), rounded) << value;
+        EXPECT_LE(std::fabs(rounded - value), 0.005 + 1e-9) << value;
+    }
+}
+
+}  // namespace
+}  // namespace tramelo

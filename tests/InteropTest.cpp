@@ -1,0 +1,185 @@
+// Checks against GDAL/OGR, an independent reader and writer of shapefiles: it must read what
+// the merge writes, and the merge must read what it writes (lower-case extensions,
+// right-aligned numbers).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "cli/BatchMerge.h"
+#include "shapefile/DiskFileSystem.h"
+
+namespace tramelo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Capture(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buffer[65536];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            output.append(buffer, got);
+        }
+        pclose(pipe);
+    }
+    return output;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> Split(const std::string& line) {
+    std::vector<std::string> cells;
+    std::string cell;
+    bool quoted = false;
+    for (const char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            cells.push_back(cell);
+            cell.clear();
+        } else {
+            cell += c;
+        }
+    }
+    cells.push_back(cell);
+    return cells;
+}
+
+// A layer as CSV rows, the geometry first.
+std::vector<std::string> Rows(const fs::path& shp, const char* geometry) {
+    return Lines(Capture("ogr2ogr -f CSV /vsistdout/ '" + shp.string() + "' -lco GEOMETRY=" + geometry));
+}
+
+class InteropTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::system("ogr2ogr --version > /dev/null 2>&1") != 0) {
+            GTEST_SKIP() << "GDAL (gdal-bin) is not installed";
+        }
+        folder = fs::temp_directory_path() / ("tramelo-gdal-" + std::to_string(::getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder / "out");
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    int Merge(const std::vector<std::string>& args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        DiskFileSystem files;
+        const int status = RunBatchMerge(args, files, out, err);
+        errors = err.str();
+        return status;
+    }
+
+    fs::path folder;
+    std::string errors;
+};
+
+TEST_F(InteropTest, GdalReadsTheMergedSamples) {
+    const std::string samples = TRAMELO_SAMPLES_DIR;
+    ASSERT_EQ(Merge({"-s", samples + "/bus_si/RT_NODI.SHP", "-r", samples + "/bus_si/RT_ITIN.SHP", "-s",
+                     samples + "/lirr/RT_NODI.SHP", "-r", samples + "/lirr/RT_ITIN.SHP", "-s",
+                     samples + "/mnr/RT_NODI.SHP", "-r", samples + "/mnr/RT_ITIN.SHP", "-o",
+                     (folder / "out").string()}),
+              kExitSuccess)
+        << errors;
+
+    const std::string stopsInfo = Capture("ogrinfo -so '" + (folder / "out/RT_NODI.SHP").string() + "' RT_NODI");
+    EXPECT_NE(stopsInfo.find("Geometry: Point"), std::string::npos) << stopsInfo;
+    EXPECT_NE(stopsInfo.find("Feature Count: 2145"), std::string::npos) << stopsInfo;
+    EXPECT_NE(stopsInfo.find("AZIENDA: Integer (5.0)"), std::string::npos);
+    EXPECT_NE(stopsInfo.find("COD_FERM: String (10.0)"), std::string::npos);
+    EXPECT_NE(stopsInfo.find("DENOM: String (40.0)"), std::string::npos);
+    const std::string routesInfo = Capture("ogrinfo -so '" + (folder / "out/RT_ITIN.SHP").string() + "' RT_ITIN");
+    EXPECT_NE(routesInfo.find("Geometry: Line String"), std::string::npos) << routesInfo;
+    EXPECT_NE(routesInfo.find("Feature Count: 468"), std::string::npos) << routesInfo;
+    EXPECT_NE(routesInfo.find("DESCR: String (120.0)"), std::string::npos);
+
+    // The first file's records come first, in its order: the same texts, stop coordinates
+    // rounded to the centimetre, route points unchanged.
+    const std::vector<std::string> stopsIn = Rows(samples + "/bus_si/RT_NODI.SHP", "AS_XY");
+    const std::vector<std::string> stopsOut = Rows(folder / "out/RT_NODI.SHP", "AS_XY");
+    ASSERT_EQ(stopsIn.size(), 1u + 1968u);
+    ASSERT_EQ(stopsOut.size(), 1u + 2145u);
+    for (std::size_t i = 1; i < stopsIn.size(); ++i) {
+        const std::vector<std::string> in = Split(stopsIn[i]);
+        const std::vector<std::string> out = Split(stopsOut[i]);
+        ASSERT_EQ(in.size(), 5u);
+        ASSERT_EQ(out.size(), 5u);
+        EXPECT_EQ(std::stol(out[2]), 1) << i;
+        EXPECT_EQ(out[3], in[3]) << i;
+        EXPECT_EQ(out[4], in[4]) << i;
+        for (const int axis : {0, 1}) {
+            const double read = std::stod(in[static_cast<std::size_t>(axis)]);
+            const double merged = std::stod(out[static_cast<std::size_t>(axis)]);
+            EXPECT_LE(std::fabs(read - merged), 0.005 + 1e-7) << i;
+            EXPECT_NEAR(merged * 100, std::round(merged * 100), 1e-4) << i;
+        }
+    }
+    const std::vector<std::string> routesIn = Rows(samples + "/bus_si/RT_ITIN.SHP", "AS_WKT");
+    const std::vector<std::string> routesOut = Rows(folder / "out/RT_ITIN.SHP", "AS_WKT");
+    ASSERT_EQ(routesIn.size(), 1u + 286u);
+    ASSERT_EQ(routesOut.size(), 1u + 468u);
+    for (std::size_t i = 1; i < routesIn.size(); ++i) {
+        EXPECT_EQ(routesOut[i], routesIn[i]) << i;
+    }
+}
+
+TEST_F(InteropTest, MergesShapefilesWrittenByGdal) {
+    // GDAL writes lower-case extensions and right-aligned numbers.
+    std::ofstream(folder / "stops.csv") << "AZIENDA,COD_FERM,DENOM,WKT\n"
+                                           "42,F1,Piazza,\"POINT (10.125 20.4449)\"\n"
+                                           "42,F2,Stazione,\"POINT (-1 -2)\"\n";
+    std::ofstream(folder / "stops.csvt") << "\"Integer(5)\",\"String(10)\",\"String(40)\",\"String\"\n";
+    std::ofstream(folder / "routes.csv") << "AZIENDA,COD_PERC,DESCR,WKT\n"
+                                            "42,R1,Linea uno,\"LINESTRING (0 0,10.000001 0,10 5)\"\n";
+    std::ofstream(folder / "routes.csvt") << "\"Integer(5)\",\"String(20)\",\"String(120)\",\"String\"\n";
+    for (const char* layer : {"stops", "routes"}) {
+        const std::string command = "ogr2ogr -f 'ESRI Shapefile' '" + (folder / layer).string() + ".shp' '" +
+                                    (folder / layer).string() + ".csv' -oo GEOM_POSSIBLE_NAMES=WKT " +
+                                    "-oo KEEP_GEOM_COLUMNS=NO -nln " + layer + " > /dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    ASSERT_TRUE(fs::exists(folder / "stops.shx"));
+    ASSERT_FALSE(fs::exists(folder / "stops.SHX"));
+
+    ASSERT_EQ(Merge({"-s", (folder / "stops.shp").string(), "-r", (folder / "routes.shp").string(), "-o",
+                     (folder / "out").string()}),
+              kExitSuccess)
+        << errors;
+    const std::vector<std::string> stops = Rows(folder / "out/RT_NODI.SHP", "AS_XY");
+    ASSERT_EQ(stops.size(), 3u);
+    EXPECT_EQ(Split(stops[1]), (std::vector<std::string>{"10.13", "20.44", "42", "F1", "Piazza"}));
+    EXPECT_EQ(Split(stops[2]), (std::vector<std::string>{"-1", "-2", "42", "F2", "Stazione"}));
+    // Route points pass unchanged: GDAL reads the same line from both files.
+    const std::vector<std::string> routes = Rows(folder / "out/RT_ITIN.SHP", "AS_WKT");
+    const std::vector<std::string> written = Rows(folder / "routes.shp", "AS_WKT");
+    ASSERT_EQ(routes.size(), 2u);
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(routes[1], written[1]);
+    EXPECT_EQ(Split(routes[1]).at(3), "Linea uno");
+}
+
+}  // namespace
+}  // namespace tramelo

@@ -153,6 +153,30 @@ std::int32_t DatasetWriter::finish(const CalendarDate& today) {
     return recordCount_;
 }
 
+void EncodePoint(double x, double y, std::uint8_t* content) {
+    putInt32(kShapeTypePoint, content, kLittleEndian);
+    putDouble(x, content + 4, kLittleEndian);
+    putDouble(y, content + 12, kLittleEndian);
+}
+
+void EncodePolyline(const PolylineGeometry& geometry, std::uint8_t* content) {
+    putInt32(kShapeTypePolyline, content, kLittleEndian);
+    putDouble(geometry.minX, content + kPolylineBoxOffset, kLittleEndian);
+    putDouble(geometry.minY, content + kPolylineBoxOffset + 8, kLittleEndian);
+    putDouble(geometry.maxX, content + kPolylineBoxOffset + 16, kLittleEndian);
+    putDouble(geometry.maxY, content + kPolylineBoxOffset + 24, kLittleEndian);
+    putInt32(1, content + kPolylineNumPartsOffset, kLittleEndian);
+    putInt32(static_cast<std::int32_t>(geometry.points().size()), content + kPolylineNumPointsOffset,
+             kLittleEndian);
+    putInt32(0, content + kPolylineFixedSize, kLittleEndian);  // the one part starts at point 0
+    std::uint8_t* point = content + kSinglePartPointsOffset;
+    for (const Point& p : geometry.points()) {
+        putDouble(p.x, point, kLittleEndian);
+        putDouble(p.y, point + 8, kLittleEndian);
+        point += kPointSize;
+    }
+}
+
 OutputOutcome ExportDataset(Platform& platform, const std::string& folder,
                             const DatasetLayout& layout, std::int32_t companyCode,
                             const std::function<void(DatasetWriter&)>& writeFeatures) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "export/ReplacingFile.h"
+#include "model/PolylineGeometry.h"
 #include "shapefile/DbfFieldList.h"
 #include "shapefile/Layouts.h"
 
@@ -99,6 +100,12 @@ private:
     std::optional<ReplacingFile> shx_;
     std::optional<ReplacingFile> dbf_;
 };
+
+// The record content of a point: shape type, X, Y (kPointContentSize bytes).
+void EncodePoint(double x, double y, std::uint8_t* content);
+// The record content of a single-part polyline with the geometry's box and points
+// (kSinglePartPointsOffset + kPointSize * points bytes).
+void EncodePolyline(const PolylineGeometry& geometry, std::uint8_t* content);
 
 // Runs a whole export: creates the files, lets writeFeatures hand over every feature, and
 // completes them. Tells the user the count, or which file could not be created or written.

@@ -1,5 +1,4 @@
 #include "export/DatasetWriter.h"
-#include "shapefile/ByteOrder.h"
 #include "workspace/MergeWorkspace.h"
 #include "workspace/Texts.h"
 
@@ -18,11 +17,8 @@ OutputOutcome MergeWorkspace::ExportStops(const std::string& folder) {
     return ExportDataset(platform_, folder, kStopsLayout, companyCode, [&](DatasetWriter& writer) {
         for (const StopRecord& stop : stopTable) {
             writer.writeFeature(stop.code, stop.name, {stop.x, stop.y, stop.x, stop.y},
-                                kPointContentSize, [&](std::uint8_t* content) {
-                                    putInt32(kShapeTypePoint, content, kLittleEndian);
-                                    putDouble(stop.x, content + 4, kLittleEndian);
-                                    putDouble(stop.y, content + 12, kLittleEndian);
-                                });
+                                kPointContentSize,
+                                [&](std::uint8_t* content) { EncodePoint(stop.x, stop.y, content); });
         }
     });
 }

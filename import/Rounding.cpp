@@ -22,7 +22,7 @@ double RoundToTwoDecimals(double value) {
 
     // d.dddddddddddddddde±XX: 17 significant digits, correctly rounded.
     std::array<char, 32> scientific{};
-    const auto printed = std::to_chars(scientific.data(), scientific.data() + scientific.size(),
+    [[maybe_unused]] const auto printed = std::to_chars(scientific.data(), scientific.data() + scientific.size(),
                                        value, std::chars_format::scientific,
                                        kSignificantDigits - 1);
     assert(printed.ec == std::errc());

@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages that a task needs, and only those that are missing.
 #   scripts/install-deps.sh run    building the batch command and merging the samples
 #   scripts/install-deps.sh test   building everything and running every check
+#   scripts/install-deps.sh bench  the side-by-side benchmark (bench/benchmark.sh)
 set -euo pipefail
 
 run_packages=(build-essential cmake)
@@ -14,10 +15,13 @@ test_packages=(
   clang libclang-rt-14-dev   # libFuzzer and the sanitizer runtimes for the fuzz targets
 )
 
+bench_packages=("${run_packages[@]}" time bc gdal-bin)
+
 case "${1:-test}" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
-  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+  bench) wanted=("${bench_packages[@]}") ;;
+  *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
 esac
 
 missing=()

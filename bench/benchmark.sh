@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Side-by-side benchmark of a whole merge (not a test):
+#
+#   bench/benchmark.sh [SETS] [REPETITIONS]       e.g. bench/benchmark.sh "samples M L" 5
+#
+# For each set it runs, interleaved and REPETITIONS times, tramelo-merge on all the set's
+# files, `cp -r` of the same input folders (the floor: every byte read and written once) and,
+# when GDAL is installed, the ogr2ogr merge (create from the first file, -append each next,
+# per kind). It prints the medians, the ratios tramelo/cp and tramelo/ogr2ogr, and
+# tramelo's peak resident memory, and checks the record counts of the outputs.
+#
+# Sets: samples = the bundled samples; M = 8 x 125,000 stops and 8 x 2,500 routes of 400
+# points (800,000 and 16,000 kept); L = every file twice as large. Generated data is kept
+# in build/bench-data.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+sets=${1:-"samples M L"}
+repetitions=${2:-5}
+
+scripts/install-deps.sh bench
+cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTRAMELO_GUI=OFF -DTRAMELO_TESTS=OFF > /dev/null
+cmake --build build/bench -j "$(nproc)" --target tramelo-merge tramelo-make-dataset > /dev/null
+merge=$PWD/build/bench/cli/tramelo-merge
+data=$PWD/build/bench-data
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+seconds() { local start end; start=$(date +%s.%N); "$@" > /dev/null 2>&1; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
+
+for set in $sets; do
+  case "$set" in
+    samples) inputs=$PWD/samples; folders=(bus_si lirr mnr); stops=2145; routes=468 ;;
+    M|L)
+      scale=1; [ "$set" = L ] && scale=2
+      inputs=$data/$set
+      if [ ! -f "$inputs/routes_8/RT_ITIN.DBF" ]; then
+        echo "generating set $set in $inputs ..."
+        rm -rf "$inputs"
+        build/bench/bench/tramelo-make-dataset "$inputs" "$scale"
+      fi
+      folders=(); for i in 1 2 3 4 5 6 7 8; do folders+=("stops_$i" "routes_$i"); done
+      stops=$((800000 * scale)); routes=$((16000 * scale)) ;;
+    *) echo "unknown set $set" >&2; exit 2 ;;
+  esac
+
+  args=(); stopFiles=(); routeFiles=()
+  for folder in "${folders[@]}"; do
+    for file in "$inputs/$folder"/RT_NODI.SHP; do [ -f "$file" ] && args+=(-s "$file") && stopFiles+=("$file"); done
+    for file in "$inputs/$folder"/RT_ITIN.SHP; do [ -f "$file" ] && args+=(-r "$file") && routeFiles+=("$file"); done
+  done
+  inputBytes=$(du -cb "${folders[@]/#/$inputs/}" | tail -1 | cut -f1)
+
+  run_tramelo() { rm -rf "$scratch/t"; mkdir "$scratch/t"; "$merge" "${args[@]}" -o "$scratch/t"; }
+  run_cp() { rm -rf "$scratch/c"; mkdir "$scratch/c"; cp -r "${folders[@]/#/$inputs/}" "$scratch/c/"; }
+  run_ogr() {
+    rm -rf "$scratch/o"; mkdir "$scratch/o"
+    local kind files
+    for kind in RT_NODI RT_ITIN; do
+      if [ "$kind" = RT_NODI ]; then files=("${stopFiles[@]}"); else files=("${routeFiles[@]}"); fi
+      ogr2ogr -f "ESRI Shapefile" "$scratch/o/$kind.shp" "${files[0]}" -nln "$kind"
+      for file in "${files[@]:1}"; do ogr2ogr -append -update "$scratch/o/$kind.shp" "$file" -nln "$kind"; done
+    done
+  }
+  haveOgr=0; command -v ogr2ogr > /dev/null && haveOgr=1
+
+  : > "$scratch/tramelo.times"; : > "$scratch/cp.times"; : > "$scratch/ogr.times"
+  run_tramelo > /dev/null 2>&1  # warm the page cache so that every tool reads from memory
+  for ((r = 1; r <= repetitions; r++)); do
+    seconds run_tramelo >> "$scratch/tramelo.times"
+    seconds run_cp >> "$scratch/cp.times"
+    if ((haveOgr)); then seconds run_ogr >> "$scratch/ogr.times"; fi
+  done
+  rm -rf "$scratch/t"; mkdir "$scratch/t"
+  /usr/bin/time -f "%M" "$merge" "${args[@]}" -o "$scratch/t" > "$scratch/counts" 2> "$scratch/peak" || true
+  peak=$(tail -1 "$scratch/peak")
+  outputBytes=$(du -cb "$scratch/t"/RT_* | tail -1 | cut -f1)
+
+  grep -q "^Sono state esportate $stops fermate$" "$scratch/counts" || { echo "set $set: wrong stop count: $(cat "$scratch/counts")" >&2; exit 1; }
+  grep -q "^Sono stati esportati $routes percorsi$" "$scratch/counts" || { echo "set $set: wrong route count" >&2; exit 1; }
+
+  tramelo=$(median < "$scratch/tramelo.times")
+  floor=$(median < "$scratch/cp.times")
+  printf '\nset %s: %d files, %.1f MB in, %.1f MB out; %d stops and %d routes kept (counts checked)\n' \
+    "$set" "$((${#args[@]} / 2))" "$(echo "$inputBytes / 1000000" | bc -l)" "$(echo "$outputBytes / 1000000" | bc -l)" "$stops" "$routes"
+  printf '  tramelo-merge  %8.3f s   peak memory %.1f MB (%.2f x output)\n' "$tramelo" "$(echo "$peak / 1000" | bc -l)" \
+    "$(echo "$peak * 1024 / $outputBytes" | bc -l)"
+  printf '  cp -r (floor)  %8.3f s   tramelo/cp = %.2f\n' "$floor" "$(echo "$tramelo / $floor" | bc -l)"
+  if ((haveOgr)); then
+    ogr=$(median < "$scratch/ogr.times")
+    printf '  ogr2ogr merge  %8.3f s   tramelo/ogr2ogr = %.3f (%.1f x faster)\n' "$ogr" "$(echo "$tramelo / $ogr" | bc -l)" \
+      "$(echo "$ogr / $tramelo" | bc -l)"
+  fi
+  echo "$set $tramelo" >> "$scratch/summary"
+done
+
+if grep -q '^M ' "$scratch/summary" 2> /dev/null && grep -q '^L ' "$scratch/summary"; then
+  m=$(awk '$1 == "M" { print $2 }' "$scratch/summary"); l=$(awk '$1 == "L" { print $2 }' "$scratch/summary")
+  printf '\nL / M time = %.2f\n' "$(echo "$l / $m" | bc -l)"
+fi

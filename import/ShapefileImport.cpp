@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "import/ShapefileReader.h"
 #include "shapefile/Layouts.h"
@@ -24,24 +25,44 @@ void ShowError(Platform& platform, std::string_view text) {
     platform.showMessage(Message(MessageKind::Error).text(text));
 }
 
-bool IsCodeField(const DatasetImport::Rules& rules, std::string_view name) {
-    return std::find(rules.codeFields.begin(), rules.codeFields.end(), name) != rules.codeFields.end();
+enum class Role { None, Company, Code, Text };
+
+// The role a field plays, if it is fit for it: the right name, type and width. A value only
+// ever comes from a fit field, so it always fits the field it is written to on export.
+Role RoleOf(const DbfField& field, const DatasetImport::Rules& rules) {
+    if (field.name == kCompanyField) {
+        return field.type == 'N' && field.length <= kCompanyMaxDigits ? Role::Company : Role::None;
+    }
+    if (field.name == rules.textField) {
+        return field.type == 'C' && field.length <= rules.textMaxLength ? Role::Text : Role::None;
+    }
+    if (std::find(rules.codeFields.begin(), rules.codeFields.end(), field.name) != rules.codeFields.end()) {
+        return field.type == 'C' && field.length <= rules.codeMaxLength ? Role::Code : Role::None;
+    }
+    return Role::None;
 }
 
-bool HasRequiredFields(const DbfFieldList& fields, std::int32_t shapeType,
-                       const DatasetImport::Rules& rules) {
-    bool company = false;
-    bool code = false;
-    bool text = false;
+struct ValueField {
+    const DbfField* field;
+    Role role;
+};
+
+// The fields that give values, in list order; empty when a role has no fit field.
+std::vector<ValueField> ValueFields(const DbfFieldList& fields, const DatasetImport::Rules& rules) {
+    std::vector<ValueField> values;
+    bool seen[4] = {};
     for (const DbfField& field : fields) {
-        company = company || (field.name == kCompanyField && field.type == 'N' &&
-                              field.length <= kCompanyMaxDigits);
-        text = text ||
-               (field.name == rules.textField && field.type == 'C' && field.length <= rules.textMaxLength);
-        code = code || (IsCodeField(rules, field.name) && field.type == 'C' &&
-                        field.length <= rules.codeMaxLength);
+        const Role role = RoleOf(field, rules);
+        if (role != Role::None) {
+            values.push_back({&field, role});
+            seen[static_cast<int>(role)] = true;
+        }
     }
-    return company && code && text && shapeType == rules.shapeType;
+    if (!seen[static_cast<int>(Role::Company)] || !seen[static_cast<int>(Role::Code)] ||
+        !seen[static_cast<int>(Role::Text)]) {
+        values.clear();
+    }
+    return values;
 }
 
 // The value of a field in a record: its bytes, ended at the first NUL.
@@ -54,7 +75,7 @@ std::string_view FieldText(std::span<const std::uint8_t> record, const DbfField&
 enum class Verdict { Merge, Reject, FormatError };
 
 Verdict ReadFeatures(MergeWorkspace& workspace, ShapefileReader& reader, DatasetImport& dataset,
-                     std::int32_t& company) {
+                     const std::vector<ValueField>& valueFields, std::int32_t& company) {
     Platform& platform = workspace.platform();
     const DatasetImport::Rules& rules = dataset.rules();
     const std::int32_t count = reader.recordCount();
@@ -92,13 +113,19 @@ Verdict ReadFeatures(MergeWorkspace& workspace, ShapefileReader& reader, Dataset
         std::string_view code;
         std::string_view text;
         // When several fields serve one role the later one gives the value.
-        for (const DbfField& field : reader.fields()) {
-            if (field.name == kCompanyField) {
-                recordCompany = ParseCompany(FieldText(record, field));
-            } else if (field.name == rules.textField) {
-                text = FieldText(record, field);
-            } else if (IsCodeField(rules, field.name)) {
-                code = TrimTrailingWhiteSpace(FieldText(record, field));
+        for (const ValueField& value : valueFields) {
+            switch (value.role) {
+            case Role::Company:
+                recordCompany = ParseCompany(FieldText(record, *value.field));
+                break;
+            case Role::Code:
+                code = TrimTrailingWhiteSpace(FieldText(record, *value.field));
+                break;
+            case Role::Text:
+                text = FieldText(record, *value.field);
+                break;
+            case Role::None:
+                break;
             }
         }
         // The first record read while no company is known fixes it (a record of company -1
@@ -171,14 +198,15 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, DatasetImport&
         ShowError(platform, texts::kIllegalFormat);
         return 0;
     }
-    if (!HasRequiredFields(reader.fields(), reader.shapeType(), rules)) {
+    const std::vector<ValueField> valueFields = ValueFields(reader.fields(), rules);
+    if (valueFields.empty() || reader.shapeType() != rules.shapeType) {
         ShowError(platform, rules.attributesMissing);
         return 0;
     }
 
     // The company is fixed for the run only if the file is merged.
     std::int32_t company = workspace.companyCode;
-    switch (ReadFeatures(workspace, reader, dataset, company)) {
+    switch (ReadFeatures(workspace, reader, dataset, valueFields, company)) {
     case Verdict::FormatError:
         ShowError(platform, texts::kIllegalFormat);
         return 0;

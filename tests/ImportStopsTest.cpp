@@ -203,13 +203,26 @@ TEST_F(ImportStopsTest, FieldsBeforeTheRequiredOnesDoNotShiftTheirValues) {
     EXPECT_EQ(workspace.stopTable.head()->name, "Piazza" + std::string(34, ' '));
 }
 
-TEST_F(ImportStopsTest, LaterFieldOfARoleGivesTheValue) {
+TEST_F(ImportStopsTest, LaterFitFieldOfARoleGivesTheValue) {
     ShapefileBuilder builder(1, {{"COD_FERM", 'C', 10}, {"AZIENDA", 'N', 5}, {"DENOM", 'C', 40},
-                                 {"COD_FERMA", 'C', 10}, {"AZIENDA", 'C', 8}});
-    builder.feature(PointContent(1, 1), {"FIRST", "7", "Piazza", "SECOND", "00012"});
+                                 {"COD_FERMA", 'C', 10}, {"AZIENDA", 'N', 3}});
+    builder.feature(PointContent(1, 1), {"FIRST", "7", "Piazza", "SECOND", "012"});
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
     EXPECT_EQ(StopCodes(), std::vector<std::string>{"SECOND"});
     EXPECT_EQ(workspace.companyCode, 12);
+}
+
+// A field too wide for its role never gives a value: the value could not be written back
+// whole, and cut codes would merge stops that differ.
+TEST_F(ImportStopsTest, UnfitFieldsOfARoleAreIgnored) {
+    ShapefileBuilder builder(1, {{"AZIENDA", 'N', 5}, {"COD_FERM", 'C', 10}, {"DENOM", 'C', 40},
+                                 {"COD_FERMA", 'C', 50}, {"DENOM", 'C', 60}, {"AZIENDA", 'C', 12}});
+    builder.feature(PointContent(1, 1),
+                    {"7", "SHORT", "Piazza", std::string(50, 'L'), std::string(60, 'N'), "123456789"});
+    EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
+    EXPECT_EQ(StopCodes(), std::vector<std::string>{"SHORT"});
+    EXPECT_EQ(workspace.stopTable.head()->name, "Piazza" + std::string(34, ' '));
+    EXPECT_EQ(workspace.companyCode, 7);
 }
 
 TEST_F(ImportStopsTest, CodesLoseOnlyTrailingWhiteSpace) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every check:
 #   1. all tests in a normal build, with warnings as errors (GUI tests on a virtual screen);
-#   2. all tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+#   2. all tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. each fuzz target for a bounded time (FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,5 +29,8 @@ cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTRAMELO_SANITIZE=ON -DTR
 cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   headless ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+echo "== fuzzing =="
+scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 
 echo "== all checks passed =="

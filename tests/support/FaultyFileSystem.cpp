@@ -10,15 +10,15 @@ public:
         : files_(files), inner_(std::move(inner)), path_(std::move(path)) {}
 
     void write(const void* data, std::size_t size) override {
-        files_.step(path_);
+        files_.step(FaultyFileSystem::Operation::Write, path_);
         inner_->write(data, size);
     }
     void seekToStart() override {
-        files_.step(path_);
+        files_.step(FaultyFileSystem::Operation::Seek, path_);
         inner_->seekToStart();
     }
     void close() override {
-        files_.step(path_);
+        files_.step(FaultyFileSystem::Operation::Close, path_);
         inner_->close();
     }
 
@@ -31,7 +31,7 @@ private:
 }  // namespace
 
 std::unique_ptr<OutputFile> FaultyFileSystem::createForWriting(const std::string& path) {
-    step(path);
+    step(Operation::Create, path);
     return std::make_unique<FaultyOutputFile>(*this, inner_.createForWriting(path), path);
 }
 

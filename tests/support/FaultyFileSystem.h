@@ -23,14 +23,20 @@ public:
     std::unique_ptr<OutputFile> createForWriting(const std::string& path) override;
     bool isReadOnly(const std::string& path) override { return inner_.isReadOnly(path); }
     void replace(const std::string& from, const std::string& target) override {
-        step(target);
+        step(Operation::Replace, target);
         inner_.replace(from, target);
     }
     void remove(const std::string& path) noexcept override { inner_.remove(path); }
 
+    enum class Operation { Create, Write, Seek, Close, Replace };
+    struct Step {
+        Operation operation;
+        std::string path;
+    };
+
     // Counts one output operation and throws when it is the one to fail.
-    void step(const std::string& path) {
-        steps.push_back(path);
+    void step(Operation operation, const std::string& path) {
+        steps.push_back({operation, path});
         if (++count == failAt) {
             throw FileError(path, "injected failure");
         }
@@ -38,7 +44,7 @@ public:
 
     int failAt = 0;
     int count = 0;
-    std::vector<std::string> steps;  // the file of every output operation, in order
+    std::vector<Step> steps;  // every output operation, in order
 
 private:
     FileSystem& inner_;

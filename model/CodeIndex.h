@@ -11,10 +11,16 @@
 // rebuild are invisible to find(). The tables rely on that so that codes repeated inside
 // one input file are all kept.
 //
+// Each reference carries the first eight bytes of its code as a big-endian number, which
+// orders the same way as the bytes do; most comparisons end there without touching the
+// record. A rebuild sorts only the records appended since the last one and merges them
+// with the references already in order.
+//
 // REQUIRES: Record has `std::string code`; the records outlive the index.
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -31,34 +37,60 @@ public:
         if (indexedCount == 0) {
             return nullptr;
         }
-        const auto found = std::lower_bound(
-            index.begin(), index.end(), code,
-            [](const Record* record, std::string_view key) { return record->code < key; });
-        return found != index.end() && (*found)->code == code ? *found : nullptr;
+        const Entry key{PrefixOf(code), nullptr};
+        const auto found = std::lower_bound(index_.begin(), index_.end(), key, [code](const Entry& entry, const Entry& k) {
+            return entry.prefix != k.prefix ? entry.prefix < k.prefix : std::string_view(entry.record->code) < code;
+        });
+        return found != index_.end() && found->prefix == key.prefix && found->record->code == code ? found->record
+                                                                                                  : nullptr;
     }
 
-    // Makes the index cover every record now in the list: one count, one array of exactly
-    // that many references, one sort (not stable: equal codes may come in any order).
+    // Makes the index cover every record now in the list: the records appended since the
+    // last rebuild are counted, sorted and merged into one array of exactly the new count.
+    // The sort is not stable: equal codes may come in any order.
     void rebuild(const AppendList<Record>& records) {
-        index = {};
-        indexedCount = 0;
-        for ([[maybe_unused]] const Record& record : records) {
-            ++indexedCount;
+        const Record* first = lastIndexed_ == nullptr ? records.head() : lastIndexed_->next;
+        std::vector<Entry> added;
+        for (const Record* record = first; record != nullptr; record = record->next) {
+            added.push_back({PrefixOf(record->code), record});
+            lastIndexed_ = record;
         }
-        if (indexedCount == 0) {
+        if (added.empty()) {
             return;
         }
-        index.reserve(static_cast<std::size_t>(indexedCount));
-        for (const Record& record : records) {
-            index.push_back(&record);
-        }
-        std::sort(index.begin(), index.end(), [](const Record* left, const Record* right) {
-            return std::string_view(left->code) < std::string_view(right->code);
-        });
+        std::sort(added.begin(), added.end(), Less);
+        std::vector<Entry> merged;
+        merged.reserve(index_.size() + added.size());
+        std::merge(index_.begin(), index_.end(), added.begin(), added.end(), std::back_inserter(merged), Less);
+        index_ = std::move(merged);
+        indexedCount = static_cast<std::int32_t>(index_.size());
     }
 
     std::int32_t indexedCount = 0;
-    std::vector<const Record*> index;
+
+private:
+    struct Entry {
+        std::uint64_t prefix;  // the code's first eight bytes, big-endian, zero-padded
+        const Record* record;
+    };
+
+    static std::uint64_t PrefixOf(std::string_view code) {
+        std::uint64_t prefix = 0;
+        for (std::size_t i = 0; i < 8; ++i) {
+            prefix = (prefix << 8) | (i < code.size() ? static_cast<std::uint8_t>(code[i]) : 0u);
+        }
+        return prefix;
+    }
+
+    static bool Less(const Entry& left, const Entry& right) {
+        if (left.prefix != right.prefix) {
+            return left.prefix < right.prefix;
+        }
+        return std::string_view(left.record->code) < std::string_view(right.record->code);
+    }
+
+    std::vector<Entry> index_;
+    const Record* lastIndexed_ = nullptr;  // the list's tail at the last rebuild
 };
 
 }  // namespace tramelo

@@ -130,6 +130,33 @@ TEST_F(StopTableTest, CodesCompareExactlyByUnsignedBytes) {
               "\"A1 \" gi\xE0 presente con caratteristiche differenti !!!");
 }
 
+TEST_F(StopTableTest, IndexFindsEveryCodeAcrossRebuilds) {
+    // Codes that share their first eight bytes, end in NUL bytes or are prefixes of others
+    // are told apart exactly, whichever rebuild indexed them.
+    const std::vector<std::vector<std::string>> files = {
+        {"ABCDEFGH2", "ABC", std::string("ABCDEFGH\0", 9), "zz"},
+        {"ABCDEFGH", "", "ABCDEFGH1", "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"},
+        {"ABCDEFGH10", "AB", std::string("ABC\0", 4), "ABCDEFGG\xFF"},
+    };
+    std::vector<std::string> indexed;
+    for (const auto& codes : files) {
+        for (const std::string& code : codes) {
+            table.add(code, "n" + code, 0, 0, issues, kFirstFile);
+        }
+        table.rebuildIndex();
+        indexed.insert(indexed.end(), codes.begin(), codes.end());
+        for (const std::string& code : indexed) {
+            const StopRecord* found = table.find(code);
+            ASSERT_NE(found, nullptr) << "[" << code << "]";
+            EXPECT_EQ(found->code, code);
+        }
+        for (const std::string absent : {"ABCDEFGH0", "ABCDEFG", "ABCDEFGH100", "A", "zzz", "\xFF"}) {
+            EXPECT_EQ(table.find(absent), nullptr) << "[" << absent << "]";
+        }
+    }
+    EXPECT_EQ(table.indexedCount(), 12);
+}
+
 TEST_F(StopTableTest, CoordinatesCompareByIeeeEquality) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     MergeFile({{"ZERO", "z", 0.0, -0.0}, {"NAN", "n", nan, 1.0}}, kFirstFile);

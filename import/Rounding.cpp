@@ -1,9 +1,11 @@
 #include "import/Rounding.h"
 
 #include <array>
+#include <bit>
 #include <cassert>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace tramelo {
@@ -13,9 +15,99 @@ namespace {
 constexpr int kSignificantDigits = 17;
 constexpr int kDecimals = 2;
 
+constexpr std::uint64_t kPowersOfTen[] = {
+    1ull,
+    10ull,
+    100ull,
+    1000ull,
+    10000ull,
+    100000ull,
+    1000000ull,
+    10000000ull,
+    100000000ull,
+    1000000000ull,
+    10000000000ull,
+    100000000000ull,
+    1000000000000ull,
+    10000000000000ull,
+    100000000000000ull,
+    1000000000000000ull,
+    10000000000000000ull,
+    100000000000000000ull,
+};
+constexpr std::uint64_t kPowersOfFive[] = {
+    1ull,          5ull,           25ull,           125ull,           625ull,           3125ull,
+    15625ull,      78125ull,       390625ull,       1953125ull,       9765625ull,       48828125ull,
+    244140625ull,  1220703125ull,  6103515625ull,   30517578125ull,   152587890625ull,
+};
+
+// The exact 128-bit product of two 64-bit numbers, as high and low halves.
+void Multiply(std::uint64_t a, std::uint64_t b, std::uint64_t& high, std::uint64_t& low) {
+    const std::uint64_t aLow = a & 0xFFFFFFFFu;
+    const std::uint64_t aHigh = a >> 32;
+    const std::uint64_t bLow = b & 0xFFFFFFFFu;
+    const std::uint64_t bHigh = b >> 32;
+    const std::uint64_t p0 = aLow * bLow;
+    const std::uint64_t p1 = aLow * bHigh;
+    const std::uint64_t p2 = aHigh * bLow;
+    const std::uint64_t middle = (p0 >> 32) + (p1 & 0xFFFFFFFFu) + (p2 & 0xFFFFFFFFu);
+    low = (middle << 32) | (p0 & 0xFFFFFFFFu);
+    high = aHigh * bHigh + (p1 >> 32) + (p2 >> 32) + (middle >> 32);
+}
+
+// The same rounding in integer arithmetic, for 1 <= |value| < 1e13 (coordinates in metres or
+// degrees): the 17 significant digits are the value times 10^(16 - E), E the decimal
+// exponent, rounded to the nearest integer (ties to even, as the decimal conversion does).
+// The value is m * 2^e, so that product is m * 5^k * 2^(k + e), exact in 128 bits.
+bool RoundInIntegers(double value, double& rounded) {
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 1.0 && magnitude < 1e13)) {
+        return false;
+    }
+    int exponent10 = 0;
+    while (magnitude >= static_cast<double>(kPowersOfTen[exponent10 + 1])) {
+        ++exponent10;
+    }
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int exponent2 = static_cast<int>((bits >> 52) & 0x7FF) - 1075;
+    const int k = kSignificantDigits - 1 - exponent10;
+    const int shift = -(k + exponent2);  // between 5 and 48 in this range
+    assert(shift > 0 && shift < 64);
+
+    std::uint64_t high = 0;
+    std::uint64_t low = 0;
+    Multiply(mantissa, kPowersOfFive[k], high, low);
+    std::uint64_t digits = (low >> shift) | (high << (64 - shift));
+    const std::uint64_t remainder = low & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    if (remainder > half || (remainder == half && (digits & 1) != 0)) {
+        ++digits;
+    }
+    if (digits == kPowersOfTen[kSignificantDigits]) {  // 9.99...95 rounded up to the next power
+        digits = kPowersOfTen[kSignificantDigits - 1];
+        ++exponent10;
+    }
+    // Digit j has the place value 10^(exponent10 - j): keep those down to the hundredths.
+    const std::uint64_t hundredths = digits / kPowersOfTen[kSignificantDigits - 3 - exponent10];
+    const std::uint64_t next = digits / kPowersOfTen[kSignificantDigits - 4 - exponent10] % 10;
+    // Both are exact doubles, so the division is the nearest double to the decimal text.
+    const double result = static_cast<double>(hundredths + (next >= 5 ? 1 : 0)) / 100.0;
+    rounded = value < 0 ? -result : result;
+    return true;
+}
+
 }  // namespace
 
 double RoundToTwoDecimals(double value) {
+    double rounded = 0.0;
+    if (RoundInIntegers(value, rounded)) {
+        return rounded;
+    }
+    return RoundToTwoDecimalsByText(value);
+}
+
+double RoundToTwoDecimalsByText(double value) {
     if (!std::isfinite(value)) {
         return value;
     }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "import/Rounding.h"
 
@@ -75,6 +76,40 @@ TEST(RoundingTest, ResultIsTheNearestDoubleToTheTwoDecimalText) {
         std::snprintf(printed, sizeof printed, "%.2f", rounded);
         EXPECT_EQ(std::stod(printed), rounded) << value;
         EXPECT_LE(std::fabs(rounded - value), 0.005 + 1e-9) << value;
+    }
+}
+
+TEST(RoundingTest, IntegerPathAgreesWithTheTextPath) {
+    // Random values of every magnitude the integer path takes, and the ties and edges where
+    // a slip would show: .xx5 values held above and below, and values next to powers of ten.
+    std::uint64_t state = 88172645463325252ull;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    std::vector<double> values;
+    for (int i = 0; i < 200000; ++i) {
+        const double unit = static_cast<double>(next() >> 11) * 0x1.0p-53;
+        values.push_back(std::pow(10.0, -1.0 + 15.0 * unit) * (next() % 2 ? 1 : -1));
+        const double tie = std::floor(unit * 1e7) / 100.0 + 0.005;
+        values.push_back(tie);
+        values.push_back(std::nextafter(tie, 0.0));
+        values.push_back(std::nextafter(tie, 1e9));
+    }
+    for (double power = 1.0; power < 1e14; power *= 10.0) {
+        for (const double value : {power, std::nextafter(power, 0.0), std::nextafter(power, 1e20),
+                                   power - 0.005, power - 0.0051, power - 0.0049}) {
+            values.push_back(value);
+            values.push_back(-value);
+        }
+    }
+    for (const double value : values) {
+        const double fast = RoundToTwoDecimals(value);
+        const double text = RoundToTwoDecimalsByText(value);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(fast), std::bit_cast<std::uint64_t>(text))
+            << std::to_string(value) << " " << fast << " " << text;
     }
 }
 

@@ -8,7 +8,9 @@
 // REQUIRES: the buffer holds at least 2, 4 or 8 bytes at the given position.
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace tramelo {
 
@@ -17,22 +19,41 @@ constexpr char kLittleEndian = 'L';
 
 namespace byteorder_detail {
 
-template <int kBytes>
+// Written as one expression per byte rather than a loop, so that compilers see a plain load
+// or store (with a byte swap where the order differs from the host's) and emit just that.
+template <std::size_t... I>
+constexpr void putLittle(std::uint64_t bits, std::uint8_t* destination, std::index_sequence<I...>) {
+    ((destination[I] = static_cast<std::uint8_t>(bits >> (8 * I))), ...);
+}
+
+template <std::size_t... I>
+constexpr void putBig(std::uint64_t bits, std::uint8_t* destination, std::index_sequence<I...>) {
+    ((destination[I] = static_cast<std::uint8_t>(bits >> (8 * (sizeof...(I) - 1 - I)))), ...);
+}
+
+template <std::size_t... I>
+constexpr std::uint64_t getLittle(const std::uint8_t* source, std::index_sequence<I...>) {
+    return ((std::uint64_t{source[I]} << (8 * I)) | ...);
+}
+
+template <std::size_t... I>
+constexpr std::uint64_t getBig(const std::uint8_t* source, std::index_sequence<I...>) {
+    return ((std::uint64_t{source[I]} << (8 * (sizeof...(I) - 1 - I))) | ...);
+}
+
+template <std::size_t kBytes>
 constexpr void putBits(std::uint64_t bits, std::uint8_t* destination, char order) {
-    for (int i = 0; i < kBytes; ++i) {
-        const int shift = order == kBigEndian ? 8 * (kBytes - 1 - i) : 8 * i;
-        destination[i] = static_cast<std::uint8_t>(bits >> shift);
+    if (order == kBigEndian) {
+        putBig(bits, destination, std::make_index_sequence<kBytes>{});
+    } else {
+        putLittle(bits, destination, std::make_index_sequence<kBytes>{});
     }
 }
 
-template <int kBytes>
+template <std::size_t kBytes>
 constexpr std::uint64_t getBits(const std::uint8_t* source, char order) {
-    std::uint64_t bits = 0;
-    for (int i = 0; i < kBytes; ++i) {
-        const int shift = order == kBigEndian ? 8 * (kBytes - 1 - i) : 8 * i;
-        bits |= std::uint64_t{source[i]} << shift;
-    }
-    return bits;
+    return order == kBigEndian ? getBig(source, std::make_index_sequence<kBytes>{})
+                               : getLittle(source, std::make_index_sequence<kBytes>{});
 }
 
 }  // namespace byteorder_detail

@@ -1,0 +1,115 @@
+#include "app/MergeDlg.h"
+
+#include <wx/button.h>
+#include <wx/filedlg.h>
+#include <wx/listbox.h>
+#include <wx/utils.h>
+
+#include "app/MainFrame.h"
+
+namespace {
+
+const wchar_t* const kShapefileFilter = L"Shapefile (*.shp)|*.shp|Tutti i files (*.*)|*.*";
+// wx has no flag for confirming the creation of a new file, so the save picker confirms
+// only the replacement of an existing one.
+constexpr long kOpenStyle = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+constexpr long kSaveStyle = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
+
+}  // namespace
+
+CMergeDlg::CMergeDlg(CMainFrame& owner)
+    : frame(owner), previousOwner_(owner.platform().owner()) {
+    Create(&owner, wxID_ANY, L"Unificazione ShapeFiles RT_NODI / RT_ITIN", wxDefaultPosition,
+           wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+#ifdef __WXMSW__
+    // The layout is in dialog units of this font, so it must be set before converting.
+    SetFont(wxFontInfo(8).FaceName("MS Sans Serif"));
+#endif
+    const auto at = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
+    const auto size = [this](int width, int height) {
+        return ConvertDialogToPixels(wxSize(width, height));
+    };
+
+    // Created in tab order.
+    stopsList_ = new wxListBox(this, kStopsListId, at(5, 5), size(320, 70), 0, nullptr,
+                               wxLB_SINGLE);
+    routesList_ = new wxListBox(this, kRoutesListId, at(5, 80), size(320, 70), 0, nullptr,
+                                wxLB_SINGLE);
+    new wxButton(this, kAddStopsId, L"Aggiungi RT_NODI", at(30, 150), size(100, 14));
+    new wxButton(this, kAddRoutesId, L"Aggiungi RT_ITIN", at(140, 150), size(100, 14));
+    auto* finish = new wxButton(this, kFinishId, L"Fine", at(250, 150), size(50, 14));
+    finish->SetDefault();
+    SetEscapeId(kFinishId);
+    SetClientSize(size(330, 170));
+
+    Bind(wxEVT_INIT_DIALOG, &CMergeDlg::OnInitDialog, this);
+    Bind(wxEVT_BUTTON, &CMergeDlg::OnAddStops, this, kAddStopsId);
+    Bind(wxEVT_BUTTON, &CMergeDlg::OnAddRoutes, this, kAddRoutesId);
+    Bind(wxEVT_BUTTON, &CMergeDlg::OnFinish, this, kFinishId);
+
+    owner.platform().setOwner(this);
+}
+
+CMergeDlg::~CMergeDlg() { frame.platform().setOwner(previousOwner_); }
+
+void CMergeDlg::OnInitDialog(wxInitDialogEvent& event) {
+    event.Skip();
+    stopsList_->Clear();
+    routesList_->Clear();
+    CentreOnParent();
+    stopsList_->SetFocus();
+}
+
+void CMergeDlg::OnAddStops(wxCommandEvent&) {
+    AddFile(L"Selezione RT_NODI.SHP", L"RT_NODI", &tramelo::MergeWorkspace::AddStopsFile, stopsList_);
+}
+
+void CMergeDlg::OnAddRoutes(wxCommandEvent&) {
+    AddFile(L"Selezione RT_ITIN.SHP", L"RT_ITIN", &tramelo::MergeWorkspace::AddRoutesFile, routesList_);
+}
+
+void CMergeDlg::AddFile(const wxString& title, const wxString& initialName, AddOperation add,
+                        wxListBox* list) {
+    wxFileDialog picker(this, title, wxEmptyString, initialName, kShapefileFilter, kOpenStyle);
+    if (picker.ShowModal() != wxID_OK) {
+        return;
+    }
+    const wxString path = picker.GetPath();
+    const std::string corePath = CorePath(path);
+    const tramelo::AddOutcome outcome = [&] {
+        wxBusyCursor busy;
+        return (frame.workspace.*add)(corePath);
+    }();
+    switch (outcome) {
+    case tramelo::AddOutcome::AlreadyAcquired:
+        frame.platform().showMessage(tramelo::MergeWorkspace::AlreadyAcquiredMessage(corePath));
+        break;
+    case tramelo::AddOutcome::Acquired:
+        list->Append(path);
+        break;
+    case tramelo::AddOutcome::Rejected:  // the import has said why
+        break;
+    }
+}
+
+void CMergeDlg::OnFinish(wxCommandEvent&) {
+    tramelo::MergeWorkspace& workspace = frame.workspace;
+    if (workspace.HasMergedData()) {
+        wxFileDialog picker(this, L"Selezione Cartella Output", wxEmptyString, L"RT_NODI",
+                            kShapefileFilter, kSaveStyle);
+        if (picker.ShowModal() == wxID_OK) {
+            const std::string folder = tramelo::MergeWorkspace::FolderOf(CorePath(picker.GetPath()));
+            const bool allWritten = [&] {
+                wxBusyCursor busy;
+                return workspace.Finish(folder);
+            }();
+            if (!allWritten) {
+                // The user has been told what failed. Ending now would lose the merged
+                // data, so the dialog stays open for another folder ("Fine" again) or
+                // for leaving without writing (cancelling the picker).
+                return;
+            }
+        }
+    }
+    EndModal(wxID_CANCEL);
+}

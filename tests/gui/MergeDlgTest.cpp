@@ -1,0 +1,350 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/listbox.h>
+#include <wx/uiaction.h>
+
+#include "app/MainFrame.h"
+#include "app/MergeDlg.h"
+#include "shapefile/DiskFileSystem.h"
+#include "tests/gui/GuiTesting.h"
+#include "tests/support/ShapefileBuilder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tramelo::testing::Route;
+using tramelo::testing::RoutesShapefile;
+using tramelo::testing::Stop;
+using tramelo::testing::StopsShapefile;
+
+const std::vector<std::string> kSevenOutputs = {
+    "RT_ITIN.DBF", "RT_ITIN.SHP", "RT_ITIN.SHX", "RT_NODI.DBF",
+    "RT_NODI.SHP", "RT_NODI.SHX", "ReportFusione.txt",
+};
+
+// A main frame on screen, and a scratch folder whose name is not ASCII, so that every path
+// crosses the picker, the core and the message boxes in the file system's encoding.
+class MergeDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder = fs::temp_directory_path() /
+                 fs::path(u8"tramelo-città-" + std::u8string(name.begin(), name.end()) + u8"-" +
+                          Utf8Of(std::to_string(getpid())));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        frame = new CMainFrame;
+        ASSERT_TRUE(frame->CreateMainWindow(L"Pelvare"));
+        frame->Show();
+    }
+
+    void TearDown() override {
+        delete frame;
+        fs::remove_all(folder);
+    }
+
+    static std::u8string Utf8Of(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+
+    static wxString Text(const fs::path& path) {
+        const std::u8string bytes = path.u8string();
+        return wxString::FromUTF8(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+
+    // Writes the trio of a shapefile into folder/<subfolder>/<name>.SHP and returns the
+    // .SHP's path.
+    wxString Install(const tramelo::testing::ShapefileBytes& bytes, const std::string& subfolder,
+                     const std::string& name) {
+        const fs::path path = folder / subfolder / (name + ".SHP");
+        fs::create_directories(path.parent_path());
+        bytes.install(disk, path.string());
+        return Text(path);
+    }
+
+    wxString StopsFile(const std::string& subfolder, const std::vector<Stop>& stops) {
+        return Install(StopsShapefile(stops), subfolder, "RT_NODI");
+    }
+
+    wxString RoutesFile(const std::string& subfolder, const std::vector<Route>& routes) {
+        return Install(RoutesShapefile(routes), subfolder, "RT_ITIN");
+    }
+
+    static wxListBox* List(wxDialog& dialog, int id) {
+        return wxDynamicCast(dialog.FindWindow(id), wxListBox);
+    }
+
+    static std::vector<std::string> Lines(wxDialog& dialog, int id) {
+        std::vector<std::string> lines;
+        for (const wxString& line : List(dialog, id)->GetStrings()) {
+            lines.push_back(Utf8(line));
+        }
+        return lines;
+    }
+
+    static std::vector<std::string> FilesIn(const fs::path& directory) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(directory)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path folder;
+    CMainFrame* frame = nullptr;
+    tramelo::DiskFileSystem disk;
+};
+
+TEST_F(MergeDlgTest, OpensEmptyOverTheMainWindowWithTheStopsListFocused) {
+    CMergeDlg dialog(*frame);
+    const int result = RunModal(dialog, [&] {
+        EXPECT_TRUE(List(dialog, CMergeDlg::kStopsListId)->IsEmpty());
+        EXPECT_TRUE(List(dialog, CMergeDlg::kRoutesListId)->IsEmpty());
+        EXPECT_TRUE(WaitFor([&] { return wxWindow::FindFocus() == List(dialog, CMergeDlg::kStopsListId); }, 2000));
+        // Centred over the frame, as far as the screen allows (the dialog may be wider).
+        const wxRect owner = frame->GetRect();
+        const wxRect own = dialog.GetRect();
+        EXPECT_EQ(own.y, owner.y + (owner.height - own.height) / 2);
+        EXPECT_EQ(own.x, std::max(0, owner.x + (owner.width - own.width) / 2));
+    });
+    EXPECT_EQ(result, kLeftOpen);
+    EXPECT_FALSE(frame->workspace.HasMergedData());
+}
+
+TEST_F(MergeDlgTest, WithNothingMergedEscAndTheCloseBoxEndAtOnceWithoutAnyDialog) {
+    const wxString empty = StopsFile("vuoto", {});
+    for (const auto& leave : {PressEscape, PressCloseBox}) {
+        CMergeDlg dialog(*frame);
+        const int result = RunModal(dialog, [&] {
+            GTestModalHook noDialogAtAll(__FILE__, __LINE__, "");
+            leave(dialog);
+        });
+        EXPECT_EQ(result, wxID_CANCEL);
+    }
+    // A file without features is listed but merges nothing: still no picker on the way out.
+    CMergeDlg dialog(*frame);
+    const int result = RunModal(dialog, [&] {
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(empty));
+        EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId), std::vector<std::string>{Utf8(empty)});
+        GTestModalHook noDialogAtAll(__FILE__, __LINE__, "");
+        Click(dialog, CMergeDlg::kFinishId);
+    });
+    EXPECT_EQ(result, wxID_CANCEL);
+}
+
+TEST_F(MergeDlgTest, StopsFilesAreListedInTheOrderPickedAndACancelledPickerAddsNothing) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
+    const wxString b = StopsFile("b", {{"B1", "Due", 2, 2}});
+    const wxString c = StopsFile("c", {{"C1", "Tre", 3, 3}});
+    CMergeDlg dialog(*frame);
+    RunModal(dialog, [&] {
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kAddStopsId);
+                      Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kAddStopsId),
+                      StopsPicker(a), StopsPicker(b), StopsPicker(wxEmptyString), StopsPicker(c));
+        EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId),
+                  (std::vector<std::string>{Utf8(a), Utf8(b), Utf8(c)}));
+        EXPECT_TRUE(List(dialog, CMergeDlg::kRoutesListId)->IsEmpty());
+    });
+    std::vector<std::string> acquired;
+    for (const auto& file : frame->workspace.acquiredStops) {
+        acquired.push_back(file.path);
+    }
+    EXPECT_EQ(acquired, (std::vector<std::string>{Utf8(a), Utf8(b), Utf8(c)}));
+}
+
+TEST_F(MergeDlgTest, APathAlreadyListedIsRefusedWithAWarningAndNoNewLine) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
+    CMergeDlg dialog(*frame);
+    RunModal(dialog, [&] {
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kAddStopsId),
+                      StopsPicker(a), StopsPicker(a),
+                      ExpectMessage(L"Attenzione: lo shapefile indicato\n\n" + a + L"\n\nrisulta già acquisito",
+                                    wxICON_WARNING));
+        EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId), std::vector<std::string>{Utf8(a)});
+    });
+}
+
+TEST_F(MergeDlgTest, AStopsPathPickedForRoutesGoesToTheRoutesImport) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
+    CMergeDlg dialog(*frame);
+    RunModal(dialog, [&] {
+        // The routes import refuses a point shapefile, and says so while the busy cursor is up.
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kAddRoutesId),
+                      StopsPicker(a), RoutesPicker(a),
+                      ExpectMessage(L"lo ShapeFile non presenta gli attributi obbligatori di RT_ITIN "
+                                    L"oppure non contiene entità lineari",
+                                    wxICON_ERROR, [] { EXPECT_TRUE(wxIsBusy()); }));
+        EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId), std::vector<std::string>{Utf8(a)});
+        EXPECT_TRUE(List(dialog, CMergeDlg::kRoutesListId)->IsEmpty());
+    });
+    EXPECT_FALSE(wxIsBusy());
+}
+
+TEST_F(MergeDlgTest, EscWithMergedDataAsksForTheFolderAndCancellingWritesNothing) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
+    const std::vector<std::string> before = FilesIn(folder / "a");
+    CMergeDlg dialog(*frame);
+    const int result = RunModal(dialog, [&] {
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); PressEscape(dialog), StopsPicker(a),
+                      OutputPicker(wxEmptyString));
+    });
+    EXPECT_EQ(result, wxID_CANCEL);
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(FilesIn(folder / "a"), before);
+}
+
+TEST_F(MergeDlgTest, FineWritesTheSevenFilesIntoThePickedFolderAndShowsTheCounts) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}, {"A2", "Due", 2, 2}});
+    const wxString b = StopsFile("b", {{"B1", "Tre", 3, 3}});
+    const wxString r = RoutesFile("r", {{"L1", "Linea uno", {{0, 0}, {1, 1}}}});
+    const fs::path out = folder / "uscita";
+    fs::create_directories(out);
+    CMergeDlg dialog(*frame);
+    const int result = RunModal(dialog, [&] {
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kAddStopsId);
+                      Click(dialog, CMergeDlg::kAddRoutesId); Click(dialog, CMergeDlg::kFinishId),
+                      StopsPicker(a), StopsPicker(b), RoutesPicker(r),
+                      OutputPicker(Text(out / "RT_NODI.shp")),
+                      ExpectMessage(L"Sono state esportate 3 fermate", wxICON_INFORMATION),
+                      ExpectMessage(L"Sono stati esportati 1 percorsi", wxICON_INFORMATION));
+        EXPECT_EQ(Lines(dialog, CMergeDlg::kRoutesListId), std::vector<std::string>{Utf8(r)});
+    });
+    EXPECT_EQ(result, wxID_CANCEL);
+    EXPECT_EQ(FilesIn(out), kSevenOutputs);
+    // The report names the inputs exactly as picked.
+    std::ifstream report(out / "ReportFusione.txt", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(report)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find(Utf8(a) + "\r\n" + Utf8(b) + "\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(Utf8(r) + "\r\n"), std::string::npos) << text;
+}
+
+TEST_F(MergeDlgTest, AnOutputThatCannotBeWrittenKeepsTheDialogOpenForAnotherFolder) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
+    const fs::path lost = folder / "persa";
+    const fs::path other = folder / "altra";
+    fs::create_directories(lost);
+    fs::create_directories(other);
+    // Once picked, the folder turns into a regular file: nothing can be created in it, even
+    // by a user who may write anywhere.
+    const auto blockFolder = [&] {
+        fs::remove_all(lost);
+        std::ofstream(lost) << "x";
+    };
+    CMergeDlg dialog(*frame);
+    const int result = RunModal(dialog, [&] {
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kFinishId),
+                      StopsPicker(a), OutputPicker(Text(lost / "RT_NODI.shp"), blockFolder),
+                      ExpectMessage(L"Impossibile creare\n\n" + Text(lost / "ReportFusione.txt"), wxICON_WARNING),
+                      ExpectMessage(L"Impossibile creare\n\n" + Text(lost / "RT_NODI.SHP"), wxICON_WARNING),
+                      ExpectMessage(L"Impossibile creare\n\n" + Text(lost / "RT_ITIN.SHP"), wxICON_WARNING));
+        ASSERT_TRUE(dialog.IsModal());
+        EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId), std::vector<std::string>{Utf8(a)});
+        // The close box asks again, like "Fine".
+        wxTEST_DIALOG(PressCloseBox(dialog), OutputPicker(Text(other / "RT_NODI.shp")),
+                      ExpectMessage(L"Sono state esportate 1 fermate", wxICON_INFORMATION),
+                      ExpectMessage(L"Sono stati esportati 0 percorsi", wxICON_INFORMATION));
+    });
+    EXPECT_EQ(result, wxID_CANCEL);
+    EXPECT_EQ(FilesIn(other), kSevenOutputs);
+}
+
+// The harness itself: a test must fail when the program shows a dialog other than the one
+// expected, or none at all, or a text that differs by one accent.
+TEST_F(MergeDlgTest, TheHarnessFailsWhenTheExpectedDialogsDoNotAppear) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
+    CMergeDlg dialog(*frame);
+    RunModal(dialog, [&] {
+        const auto cancelledPickerThenAWarning = [&] {
+            wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(wxEmptyString),
+                          ExpectMessage(L"Attenzione", wxICON_WARNING));
+        };
+        EXPECT_NONFATAL_FAILURE(cancelledPickerThenAWarning(), "was not shown");
+
+        const auto pickerNobodyExpects = [&] {
+            GTestModalHook hook(__FILE__, __LINE__, "");
+            Click(dialog, CMergeDlg::kAddRoutesId);
+        };
+        EXPECT_NONFATAL_FAILURE(pickerNobodyExpects(), "was shown unexpectedly");
+
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a));
+        const auto accentMissing = [&] {
+            wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a),
+                          ExpectMessage(L"Attenzione: lo shapefile indicato\n\n" + a + L"\n\nrisulta gia acquisito",
+                                        wxICON_WARNING));
+        };
+        EXPECT_NONFATAL_FAILURE(accentMissing(), "risulta gia acquisito");
+
+        const auto wrongIcon = [&] {
+            wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a),
+                          ExpectMessage(L"Attenzione: lo shapefile indicato\n\n" + a + L"\n\nrisulta già acquisito",
+                                        wxICON_ERROR));
+        };
+        EXPECT_NONFATAL_FAILURE(wrongIcon(), "icon of");
+    });
+}
+
+TEST_F(MergeDlgTest, ControlsFollowTheTemplateInDialogUnits) {
+    CMergeDlg dialog(*frame);
+    EXPECT_EQ(Utf8(dialog.GetTitle()), "Unificazione ShapeFiles RT_NODI / RT_ITIN");
+    EXPECT_EQ(dialog.GetClientSize(), dialog.ConvertDialogToPixels(wxSize(330, 170)));
+
+    struct Control {
+        int id;
+        const char* label;
+        wxRect units;
+    };
+    const Control controls[] = {
+        {1203, nullptr, {5, 5, 320, 70}},
+        {1204, nullptr, {5, 80, 320, 70}},
+        {1201, "Aggiungi RT_NODI", {30, 150, 100, 14}},
+        {1202, "Aggiungi RT_ITIN", {140, 150, 100, 14}},
+        {wxID_CANCEL, "Fine", {250, 150, 50, 14}},
+    };
+    // Creation order is the tab order.
+    const wxWindowList& children = dialog.GetChildren();
+    ASSERT_EQ(children.size(), std::size(controls));
+    auto child = children.begin();
+    for (const Control& control : controls) {
+        wxWindow* window = *child++;
+        EXPECT_EQ(window->GetId(), control.id);
+        const wxRect expected(dialog.ConvertDialogToPixels(control.units.GetPosition()),
+                              dialog.ConvertDialogToPixels(control.units.GetSize()));
+        EXPECT_EQ(window->GetRect(), expected) << control.id;
+        if (control.label != nullptr) {
+            EXPECT_EQ(Utf8(window->GetLabel()), control.label);
+        } else {
+            // Entries stay in the order added, one may be selected, long paths are cut.
+            EXPECT_FALSE(window->HasFlag(wxLB_SORT) || window->HasFlag(wxLB_MULTIPLE) ||
+                         window->HasFlag(wxLB_EXTENDED) || window->HasFlag(wxLB_HSCROLL));
+        }
+    }
+    EXPECT_EQ(dialog.GetDefaultItem(), dialog.FindWindow(wxID_CANCEL));
+    EXPECT_EQ(dialog.GetEscapeId(), wxID_CANCEL);
+    EXPECT_EQ(dialog.FindWindow(wxID_OK), nullptr);
+}
+
+// Real keys through the X server: Enter while the stops list has the focus presses the
+// default button, "Fine".
+TEST_F(MergeDlgTest, EnterPressesFine_UiSim) {
+    CMergeDlg dialog(*frame);
+    const int result = RunModal(dialog, [&] {
+        wxListBox* stops = List(dialog, CMergeDlg::kStopsListId);
+        ASSERT_TRUE(WaitFor([&] { return wxWindow::FindFocus() == stops; }, 2000));
+        wxUIActionSimulator simulator;
+        // Without a window manager the keyboard follows the pointer.
+        simulator.MouseMove(stops->GetScreenRect().GetLeftTop() + wxPoint(10, 10));
+        simulator.Char(WXK_RETURN);
+        EXPECT_TRUE(WaitFor([&] { return !dialog.IsModal(); }, 3000));
+    });
+    EXPECT_EQ(result, wxID_CANCEL);
+}
+
+}  // namespace

@@ -10,7 +10,7 @@ test_packages=(
   "${run_packages[@]}"
   libgtest-dev        # unit tests
   libwxgtk3.2-dev     # the desktop program
-  xvfb xauth fonts-dejavu-core x11-apps imagemagick   # the desktop program's tests, headless
+  xvfb xauth fonts-dejavu-core x11-apps imagemagick xdotool   # the desktop program's tests, headless
   gdal-bin            # reading and writing shapefiles with an independent implementation
   clang libclang-rt-14-dev   # libFuzzer and the sanitizer runtimes for the fuzz targets
 )

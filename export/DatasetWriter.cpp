@@ -1,6 +1,8 @@
 #include "export/DatasetWriter.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 
 #include "export/OutputSteps.h"
@@ -70,11 +72,16 @@ void DatasetWriter::reserveScratch(std::size_t recordSize, std::size_t newCapaci
 void DatasetWriter::writeAttributes(std::string_view code, std::string_view text) {
     std::uint8_t* record = scratch_.data();
     record[0] = kDbfLiveRecord;
+    // Blanks first, then each value left-aligned over them, cut to its field.
+    std::memset(record + 1, ' ', static_cast<std::size_t>(recordLength_ - 1));
     const std::string_view values[] = {companyText_, code, text};
     const std::string_view* value = values;
     for (const DbfField& field : fields_) {
-        putPaddedText(*value++, std::span(record + 1 + field.offset,
-                                          static_cast<std::size_t>(field.width)));
+        const std::size_t size = std::min(value->size(), static_cast<std::size_t>(field.width));
+        if (size > 0) {
+            std::memcpy(record + 1 + field.offset, value->data(), size);
+        }
+        ++value;
     }
     dbf_->write(record, static_cast<std::size_t>(recordLength_));
     ++recordCount_;
@@ -170,10 +177,17 @@ void EncodePolyline(const PolylineGeometry& geometry, std::uint8_t* content) {
              kLittleEndian);
     putInt32(0, content + kPolylineFixedSize, kLittleEndian);  // the one part starts at point 0
     std::uint8_t* point = content + kSinglePartPointsOffset;
-    for (const Point& p : geometry.points()) {
-        putDouble(p.x, point, kLittleEndian);
-        putDouble(p.y, point + 8, kLittleEndian);
-        point += kPointSize;
+    if constexpr (std::endian::native == std::endian::little && sizeof(Point) == kPointSize) {
+        // On a little-endian host the points are already the bytes the file holds.
+        if (!geometry.points().empty()) {
+            std::memcpy(point, geometry.points().data(), geometry.points().size() * sizeof(Point));
+        }
+    } else {
+        for (const Point& p : geometry.points()) {
+            putDouble(p.x, point, kLittleEndian);
+            putDouble(p.y, point + 8, kLittleEndian);
+            point += kPointSize;
+        }
     }
 }
 

@@ -162,7 +162,8 @@ void Check(bool condition, const char* what) {
 std::string Describe(const MergeWorkspace& workspace) {
     std::string text = "company " + std::to_string(workspace.companyCode) + "\n";
     for (const StopRecord& stop : workspace.stopTable) {
-        text += "stop " + stop.code + "|" + stop.name + "|" + Bits(stop.x) + "|" + Bits(stop.y) + "\n";
+        text += "stop " + std::string(stop.code) + "|" + std::string(stop.name) + "|" + Bits(stop.x) + "|" +
+                Bits(stop.y) + "\n";
     }
     text += "indexed stops " + std::to_string(workspace.stopTable.indexedCount()) + "\n";
     for (const RouteRecord& route : workspace.routeTable) {

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -64,18 +66,25 @@ public:
         // Route points are kept exactly as read: unlike stops, they are never rounded.
         std::vector<Point> points(static_cast<std::size_t>(n));
         const std::uint8_t* source = content.data() + kSinglePartPointsOffset;
-        for (Point& point : points) {
-            point.x = getDouble(source, kLittleEndian);
-            point.y = getDouble(source + 8, kLittleEndian);
-            source += kPointSize;
+        if constexpr (std::endian::native == std::endian::little && sizeof(Point) == kPointSize) {
+            // On a little-endian host the file's bytes are already the points.
+            if (n > 0) {
+                std::memcpy(points.data(), source, points.size() * sizeof(Point));
+            }
+        } else {
+            for (Point& point : points) {
+                point.x = getDouble(source, kLittleEndian);
+                point.y = getDouble(source + 8, kLittleEndian);
+                source += kPointSize;
+            }
         }
         batch_->setGeometry(i, n, std::move(points));
         return ShapeResult::Taken;
     }
 
-    void takeTexts(std::int32_t i, std::string code, std::string description) override {
+    void takeTexts(std::int32_t i, std::string_view code, std::string_view description) override {
         if (RouteBatchItem* item = batch_->item(i)) {
-            item->setTexts(std::move(code), std::move(description));
+            item->setTexts(std::string(code), std::string(description));
         }
     }
 
@@ -84,8 +93,9 @@ public:
             RouteBatchItem* item = batch_->item(i);
             // Every feature of an accepted file got its geometry in the geometry pass.
             if (item != nullptr && item->geometry) {
+                // The batch goes away right after, so the table takes its geometries over.
                 workspace_.routeTable.add(std::move(item->code), std::move(item->description),
-                                          *item->geometry, workspace_.issueLog, path);
+                                          std::move(*item->geometry), workspace_.issueLog, path);
             }
         }
         batch_.reset();

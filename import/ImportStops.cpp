@@ -50,17 +50,15 @@ public:
         return ShapeResult::Taken;
     }
 
-    void takeTexts(std::int32_t i, std::string code, std::string name) override {
-        if (StopBatchItem* item = batch_->item(i)) {
-            item->setTexts(std::move(code), std::move(name));
-        }
+    void takeTexts(std::int32_t i, std::string_view code, std::string_view name) override {
+        batch_->setTexts(i, code, name);
     }
 
     void mergeBatch(const std::string& path) override {
         for (std::int32_t i = 0; i < batch_->count(); ++i) {
             if (StopBatchItem* item = batch_->item(i)) {
-                workspace_.stopTable.add(std::move(item->code), std::move(item->name), item->x,
-                                         item->y, workspace_.issueLog, path);
+                workspace_.stopTable.add(item->code, item->name, item->x, item->y, workspace_.issueLog,
+                                         path);
             }
         }
         batch_.reset();

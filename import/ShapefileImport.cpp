@@ -1,6 +1,7 @@
 #include "import/ShapefileImport.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -68,8 +69,9 @@ std::vector<ValueField> ValueFields(const DbfFieldList& fields, const DatasetImp
 // The value of a field in a record: its bytes, ended at the first NUL.
 std::string_view FieldText(std::span<const std::uint8_t> record, const DbfField& field) {
     const auto* begin = reinterpret_cast<const char*>(record.data()) + 1 + field.offset;
-    const auto* end = begin + field.width;
-    return std::string_view(begin, static_cast<std::size_t>(std::find(begin, end, '\0') - begin));
+    const auto width = static_cast<std::size_t>(field.width);
+    const void* nul = width > 0 ? std::memchr(begin, '\0', width) : nullptr;
+    return std::string_view(begin, nul != nullptr ? static_cast<const char*>(nul) - begin : width);
 }
 
 enum class Verdict { Merge, Reject, FormatError };
@@ -134,7 +136,7 @@ Verdict ReadFeatures(MergeWorkspace& workspace, ShapefileReader& reader, Dataset
             company = recordCompany;
         }
         if (recordCompany == company) {
-            dataset.takeTexts(i, std::string(code), std::string(text));
+            dataset.takeTexts(i, code, text);
         } else {
             platform.showMessage(Message(MessageKind::Error)
                                      .text(rules.foreignBefore)

@@ -46,7 +46,7 @@ public:
     // Geometry pass: the record content of feature i, as read.
     virtual ShapeResult takeShape(std::int32_t i, std::span<const std::uint8_t> content) = 0;
     // Attribute pass: the code (trailing white space removed) and the text of feature i.
-    virtual void takeTexts(std::int32_t i, std::string code, std::string text) = 0;
+    virtual void takeTexts(std::int32_t i, std::string_view code, std::string_view text) = 0;
     // Offers every feature of the batch to the table, in file order, then rebuilds its index.
     virtual void mergeBatch(const std::string& path) = 0;
 };

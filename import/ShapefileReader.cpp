@@ -57,17 +57,15 @@ ShapefileReader::OpenResult ShapefileReader::open(const std::string& path) {
 }
 
 bool ShapefileReader::readExactly(InputFile& file, std::size_t size) {
-    if (buffer_.size() < size) {
-        buffer_.resize(size);
-    }
-    return file.read(buffer_.data(), size) == size;
+    bytes_ = file.read(size);
+    return bytes_.size() == size;
 }
 
 bool ShapefileReader::readHeaders() {
     if (!readExactly(*shp_, MainHeader::kSize)) {
         return false;
     }
-    const MainHeader shpHeader = MainHeader::decode(buffer_.data());
+    const MainHeader shpHeader = MainHeader::decode(bytes_.data());
     if (shpHeader.fileCode != kShapefileCode) {
         return false;
     }
@@ -76,7 +74,7 @@ bool ShapefileReader::readHeaders() {
     if (!readExactly(*shx_, MainHeader::kSize)) {
         return false;
     }
-    const MainHeader shxHeader = MainHeader::decode(buffer_.data());
+    const MainHeader shxHeader = MainHeader::decode(bytes_.data());
     if (shxHeader.fileCode != kShapefileCode) {
         return false;
     }
@@ -96,7 +94,7 @@ bool ShapefileReader::readHeaders() {
     if (!readExactly(*dbf_, DbfHeader::kSize)) {
         return false;
     }
-    const DbfHeader dbfHeader = DbfHeader::decode(buffer_.data());
+    const DbfHeader dbfHeader = DbfHeader::decode(bytes_.data());
     if (dbfHeader.version != kDbfVersion) {
         return false;
     }
@@ -109,7 +107,7 @@ bool ShapefileReader::readHeaders() {
         if (!readExactly(*dbf_, DbfFieldDescriptor::kSize)) {
             return false;
         }
-        DbfFieldDescriptor descriptor = DbfFieldDescriptor::decode(buffer_.data());
+        DbfFieldDescriptor descriptor = DbfFieldDescriptor::decode(bytes_.data());
         std::transform(descriptor.name.begin(), descriptor.name.end(), descriptor.name.begin(),
                        AsciiUpper);
         // Split so that every field's width is its length byte, whatever its type.
@@ -131,7 +129,6 @@ bool ShapefileReader::startGeometryPass() {
     if (dbfRecordLength_ < 1 + totalWidth) {
         return false;
     }
-    attributes_.resize(dbfRecordLength_);
     return shx_->seek(MainHeader::kSize) == MainHeader::kSize;
 }
 
@@ -139,7 +136,7 @@ bool ShapefileReader::nextShape(std::span<const std::uint8_t>& content) {
     if (!readExactly(*shx_, ShxEntry::kSize)) {
         return false;
     }
-    const ShxEntry entry = ShxEntry::decode(buffer_.data());
+    const ShxEntry entry = ShxEntry::decode(bytes_.data());
     const std::int64_t offset = std::int64_t{entry.offsetWords} * 2;
     const std::int64_t contentSize = std::int64_t{entry.contentLengthWords} * 2;
     // Checked before anything is allocated: a few hostile bytes must not ask for gigabytes.
@@ -149,11 +146,10 @@ bool ShapefileReader::nextShape(std::span<const std::uint8_t>& content) {
     if (shp_->seek(offset) != offset || !readExactly(*shp_, RecordHeader::kSize)) {
         return false;
     }
-    const auto size = static_cast<std::size_t>(contentSize);
-    if (!readExactly(*shp_, size)) {
+    if (!readExactly(*shp_, static_cast<std::size_t>(contentSize))) {
         return false;
     }
-    content = std::span<const std::uint8_t>(buffer_.data(), size);
+    content = bytes_;
     return true;
 }
 
@@ -162,10 +158,10 @@ bool ShapefileReader::startAttributePass() {
 }
 
 bool ShapefileReader::nextAttributes(std::span<const std::uint8_t>& record) {
-    if (dbf_->read(attributes_.data(), attributes_.size()) != attributes_.size()) {
+    if (!readExactly(*dbf_, dbfRecordLength_)) {
         return false;
     }
-    record = attributes_;
+    record = bytes_;
     return true;
 }
 

@@ -13,7 +13,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "shapefile/DbfFieldList.h"
 #include "shapefile/FileSystem.h"
@@ -52,6 +51,7 @@ public:
     static std::string CompanionPath(const std::string& path, std::string_view extension);
 
 private:
+    // Reads size bytes into bytes_; false when the file holds fewer.
     bool readExactly(InputFile& file, std::size_t size);
 
     FileSystem& files_;
@@ -66,10 +66,9 @@ private:
     std::uint16_t dbfRecordLength_ = 0;
     DbfFieldList fields_;
 
-    // Headers, .SHX entries, record headers and contents in turn; grows to the longest
-    // record content, never shrinks.
-    std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(1024);
-    std::vector<std::uint8_t> attributes_;
+    // The bytes of the last read: a view into the file's own buffer, which holds headers,
+    // .SHX entries, record headers, contents and .DBF records in turn.
+    std::span<const std::uint8_t> bytes_;
 };
 
 }  // namespace tramelo

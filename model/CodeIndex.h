@@ -16,7 +16,8 @@
 // record. A rebuild sorts only the records appended since the last one and merges them
 // with the references already in order.
 //
-// REQUIRES: Record has `std::string code`; the records outlive the index.
+// REQUIRES: Record has a `code` that converts to std::string_view; the records outlive the
+// index.
 
 #include <algorithm>
 #include <cstdint>

@@ -19,18 +19,12 @@ PolylineGeometry::PolylineGeometry(std::int32_t count, std::vector<Point>&& poin
 }
 
 void PolylineGeometry::widenBox(double x, double y) {
-    if (x > maxX) {
-        maxX = x;
-    }
-    if (x < minX) {
-        minX = x;
-    }
-    if (y > maxY) {
-        maxY = y;
-    }
-    if (y < minY) {
-        minY = y;
-    }
+    // Each bound moves only for a strictly greater or smaller value (a NaN moves none);
+    // written as selections, the loops over many points need no branches.
+    maxX = maxX < x ? x : maxX;
+    minX = x < minX ? x : minX;
+    maxY = maxY < y ? y : maxY;
+    minY = y < minY ? y : minY;
 }
 
 void PolylineGeometry::setPoint(std::int32_t i, double x, double y) {

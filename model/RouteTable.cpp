@@ -37,6 +37,11 @@ bool RouteRecord::equals(const RouteRecord& other) const {
 
 void RouteTable::add(std::string code, std::string description, const PolylineGeometry& geometry,
                      IssueLog& issues, std::string_view sourcePath) {
+    add(std::move(code), std::move(description), CopyGeometry(geometry), issues, sourcePath);
+}
+
+void RouteTable::add(std::string code, std::string description, PolylineGeometry&& geometry,
+                     IssueLog& issues, std::string_view sourcePath) {
     if (const RouteRecord* found = find(code)) {
         assert(found->geometry);
         const bool same = found->description == description && found->geometry->equals(geometry);
@@ -45,7 +50,7 @@ void RouteTable::add(std::string code, std::string description, const PolylineGe
         }
         return;
     }
-    records_.append(std::move(code), std::move(description), &geometry);
+    records_.append(std::move(code), std::move(description), std::move(geometry));
 }
 
 }  // namespace tramelo

@@ -24,6 +24,9 @@ struct RouteRecord {
     // Copies the texts and, when given, the geometry: the copy has the source's count and
     // points and computes its own box from them. The record never shares a geometry.
     RouteRecord(std::string code, std::string description, const PolylineGeometry* source);
+    // Takes the geometry over instead of copying it.
+    RouteRecord(std::string code, std::string description, PolylineGeometry&& geometry)
+        : code(std::move(code)), description(std::move(description)), geometry(std::move(geometry)) {}
 
     // Same code and description byte for byte, then equal geometries.
     // REQUIRES: both records have a geometry.
@@ -39,6 +42,10 @@ class RouteTable {
 public:
     // Offers one route; the table keeps its own copy of geometry when it keeps the route.
     void add(std::string code, std::string description, const PolylineGeometry& geometry,
+             IssueLog& issues, std::string_view sourcePath);
+    // The same for a geometry the caller no longer needs: a kept route takes it over, which
+    // spares copying every point of every new route.
+    void add(std::string code, std::string description, PolylineGeometry&& geometry,
              IssueLog& issues, std::string_view sourcePath);
 
     const RouteRecord* find(std::string_view code) const { return index_.find(code); }

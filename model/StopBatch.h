@@ -3,27 +3,32 @@
 // The stops of one input file while it is read, before the file is known to be acceptable.
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 #include "model/Batch.h"
+#include "model/TextStore.h"
 
 namespace tramelo {
 
+// Its texts are copies kept by the batch.
 struct StopBatchItem {
-    void setTexts(std::string newCode, std::string newName) {
-        code = std::move(newCode);
-        name = std::move(newName);
-    }
-
     double x = 0.0;
     double y = 0.0;
-    std::string code;
-    std::string name;
+    std::string_view code;
+    std::string_view name;
 };
 
 class StopBatch : public Batch<StopBatchItem> {
 public:
     using Batch::Batch;
+
+    // Replaces the texts of item i with copies of code and name; does nothing out of range.
+    void setTexts(std::int32_t i, std::string_view code, std::string_view name) {
+        if (StopBatchItem* target = item(i)) {
+            target->code = texts_.store(code);
+            target->name = texts_.store(name);
+        }
+    }
 
     void setCoordinates(std::int32_t i, double x, double y) {
         if (StopBatchItem* target = item(i)) {
@@ -31,6 +36,9 @@ public:
             target->y = y;
         }
     }
+
+private:
+    TextStore texts_;
 };
 
 }  // namespace tramelo

@@ -17,7 +17,7 @@ std::string DuplicateCodeMessage(std::string_view code) {
     return message;
 }
 
-void StopTable::add(std::string code, std::string name, double x, double y, IssueLog& issues,
+void StopTable::add(std::string_view code, std::string_view name, double x, double y, IssueLog& issues,
                     std::string_view sourcePath) {
     if (const StopRecord* found = find(code)) {
         if (!found->matches(code, name, x, y)) {
@@ -25,7 +25,7 @@ void StopTable::add(std::string code, std::string name, double x, double y, Issu
         }
         return;
     }
-    records_.append(std::move(code), std::move(name), x, y);
+    records_.append(texts_.store(code), texts_.store(name), x, y);
 }
 
 }  // namespace tramelo

@@ -13,14 +13,16 @@
 
 #include "model/AppendList.h"
 #include "model/CodeIndex.h"
+#include "model/TextStore.h"
 
 namespace tramelo {
 
 class IssueLog;
 
+// One stop. Its texts are its table's own copies (kept in the table's text store).
 struct StopRecord {
-    StopRecord(std::string code, std::string name, double x, double y)
-        : code(std::move(code)), name(std::move(name)), x(x), y(y) {}
+    StopRecord(std::string_view code, std::string_view name, double x, double y)
+        : code(code), name(name), x(x), y(y) {}
 
     // Same code and name byte for byte, same coordinates by IEEE equality (no tolerance:
     // a NaN never equals, +0.0 equals -0.0).
@@ -32,8 +34,8 @@ struct StopRecord {
         return code == otherCode && name == otherName && x == otherX && y == otherY;
     }
 
-    std::string code;
-    std::string name;
+    std::string_view code;
+    std::string_view name;
     double x;
     double y;
     StopRecord* next = nullptr;
@@ -43,7 +45,7 @@ class StopTable {
 public:
     // Offers one stop. sourcePath is the input .shp path as the user picked it; it names the
     // file in the issue log when the stop conflicts with an indexed one.
-    void add(std::string code, std::string name, double x, double y, IssueLog& issues,
+    void add(std::string_view code, std::string_view name, double x, double y, IssueLog& issues,
              std::string_view sourcePath);
 
     const StopRecord* find(std::string_view code) const { return index_.find(code); }
@@ -60,6 +62,7 @@ public:
 
 private:
     AppendList<StopRecord> records_;
+    TextStore texts_;
     CodeIndex<StopRecord> index_;
 };
 

@@ -26,9 +26,9 @@ fs::path NativePath(const std::string& path) {
 #endif
 }
 
-// Reads through a window of its own: the importers seek before every record, and most of
-// those seeks land where the previous record ended, so they must not cost a system call
-// or throw the buffered bytes away.
+// Reads through a window of its own and hands out views into it: the importers seek before
+// every record, and most of those seeks land where the previous record ended, so they must
+// not cost a system call, throw the buffered bytes away or copy them once more.
 class DiskInputFile final : public InputFile {
 public:
     static constexpr std::size_t kWindow = 256 * 1024;
@@ -40,30 +40,30 @@ public:
         }
         const auto end = file_.pubseekoff(0, std::ios::end, std::ios::in);
         size_ = end < 0 ? 0 : static_cast<std::int64_t>(end);
+        filePosition_ = -1;  // unknown until the first refill seeks
         window_.resize(kWindow);
     }
 
-    std::size_t read(void* destination, std::size_t size) override {
-        auto* out = static_cast<char*>(destination);
-        std::size_t done = 0;
-        while (done < size) {
-            if (cursor_ == filled_ && !refill()) {
-                break;
-            }
-            const std::size_t step = std::min(size - done, filled_ - cursor_);
-            std::memcpy(out + done, window_.data() + cursor_, step);
-            cursor_ += step;
-            done += step;
+    std::span<const std::uint8_t> read(std::size_t size) override {
+        // Never more than the file still holds, so a size read from a damaged header cannot
+        // make the window grow past the file.
+        const std::int64_t position = windowStart_ + static_cast<std::int64_t>(cursor_);
+        size = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(size),
+                                                                std::max<std::int64_t>(size_ - position, 0)));
+        if (filled_ - cursor_ < size) {
+            refill(size);
         }
-        return done;
+        const std::size_t count = std::min(size, filled_ - cursor_);
+        const std::span<const std::uint8_t> view(window_.data() + cursor_, count);
+        cursor_ += count;
+        return view;
     }
 
     std::int64_t seek(std::int64_t position) override {
         if (position < 0 || position > size_) {
             return -1;
         }
-        if (position >= windowStart_ &&
-            position <= windowStart_ + static_cast<std::int64_t>(filled_)) {
+        if (position >= windowStart_ && position <= windowStart_ + static_cast<std::int64_t>(filled_)) {
             cursor_ = static_cast<std::size_t>(position - windowStart_);
         } else {
             windowStart_ = position;
@@ -75,60 +75,103 @@ public:
     std::int64_t size() const override { return size_; }
 
 private:
-    bool refill() {
-        windowStart_ += static_cast<std::int64_t>(filled_);
-        cursor_ = filled_ = 0;
-        if (file_.pubseekpos(windowStart_, std::ios::in) != windowStart_) {
-            return false;
+    // Keeps the unread bytes, moved to the front, and reads after them until at least size
+    // bytes are there or the file ends.
+    void refill(std::size_t size) {
+        const std::size_t kept = filled_ - cursor_;
+        if (kept > 0 && cursor_ > 0) {
+            std::memmove(window_.data(), window_.data() + cursor_, kept);
         }
-        const auto got = file_.sgetn(window_.data(), static_cast<std::streamsize>(window_.size()));
-        filled_ = got > 0 ? static_cast<std::size_t>(got) : 0;
-        return filled_ > 0;
+        windowStart_ += static_cast<std::int64_t>(cursor_);
+        cursor_ = 0;
+        filled_ = kept;
+        if (window_.size() < size) {
+            window_.resize(size);
+        }
+        const std::int64_t next = windowStart_ + static_cast<std::int64_t>(filled_);
+        if (filePosition_ != next) {
+            if (file_.pubseekpos(next, std::ios::in) != next) {
+                filePosition_ = -1;
+                return;
+            }
+            filePosition_ = next;
+        }
+        while (filled_ < size) {
+            const auto got = file_.sgetn(reinterpret_cast<char*>(window_.data()) + filled_,
+                                         static_cast<std::streamsize>(window_.size() - filled_));
+            if (got <= 0) {
+                break;
+            }
+            filled_ += static_cast<std::size_t>(got);
+            filePosition_ += got;
+        }
     }
 
     std::filebuf file_;
     std::int64_t size_ = 0;
-    std::vector<char> window_;
-    std::int64_t windowStart_ = 0;  // file position of window_[0]
-    std::size_t filled_ = 0;        // valid bytes in the window
-    std::size_t cursor_ = 0;        // next byte to hand out
+    std::int64_t filePosition_ = 0;      // where the next system read starts, -1 when unknown
+    std::vector<std::uint8_t> window_;
+    std::int64_t windowStart_ = 0;       // file position of window_[0]
+    std::size_t filled_ = 0;             // valid bytes in the window
+    std::size_t cursor_ = 0;             // next byte to hand out
 };
 
+// Writes through a large buffer of its own. The stream's own buffering sends every write of
+// a kilobyte or more straight to the system, which made one system call per route record.
 class DiskOutputFile final : public OutputFile {
 public:
     static constexpr std::size_t kBuffer = 1024 * 1024;
 
-    explicit DiskOutputFile(const std::string& path) : path_(path), buffer_(kBuffer) {
-        file_.pubsetbuf(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-        if (file_.open(NativePath(path), std::ios::out | std::ios::trunc | std::ios::binary) ==
-            nullptr) {
+    explicit DiskOutputFile(const std::string& path) : path_(path) {
+        file_.pubsetbuf(nullptr, 0);
+        if (file_.open(NativePath(path), std::ios::out | std::ios::trunc | std::ios::binary) == nullptr) {
             throw FileError(path, "cannot create");
         }
+        buffer_.reserve(kBuffer);
     }
 
     void write(const void* data, std::size_t size) override {
-        const auto count = static_cast<std::streamsize>(size);
-        if (file_.sputn(static_cast<const char*>(data), count) != count) {
-            throw FileError(path_, "cannot write");
+        const auto* bytes = static_cast<const char*>(data);
+        if (size > buffer_.capacity() - buffer_.size()) {
+            flush();
+        }
+        if (size >= buffer_.capacity()) {
+            send(bytes, size);
+        } else {
+            buffer_.insert(buffer_.end(), bytes, bytes + size);
         }
     }
 
     void seekToStart() override {
+        flush();
         if (file_.pubseekpos(0, std::ios::out) != std::streampos(0)) {
             throw FileError(path_, "cannot seek");
         }
     }
 
     void close() override {
+        flush();
         if (file_.close() == nullptr) {
             throw FileError(path_, "cannot write");
         }
     }
 
 private:
+    void flush() {
+        send(buffer_.data(), buffer_.size());
+        buffer_.clear();
+    }
+
+    void send(const char* data, std::size_t size) {
+        const auto count = static_cast<std::streamsize>(size);
+        if (count > 0 && file_.sputn(data, count) != count) {
+            throw FileError(path_, "cannot write");
+        }
+    }
+
     std::string path_;
-    std::vector<char> buffer_;  // declared before file_: the stream writes into it until closed
     std::filebuf file_;
+    std::vector<char> buffer_;
 };
 
 }  // namespace

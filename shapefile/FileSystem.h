@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -35,9 +36,10 @@ class InputFile {
 public:
     virtual ~InputFile() = default;
 
-    // Reads up to size bytes at the current position and returns how many were read; an
-    // input/output error counts as 0 bytes read.
-    virtual std::size_t read(void* destination, std::size_t size) = 0;
+    // The next size bytes at the current position, or fewer at the end of the file (an
+    // input/output error counts as the end); the position moves past them. The bytes are
+    // the file's own buffer, not a copy: they stay valid until the next read or seek.
+    virtual std::span<const std::uint8_t> read(std::size_t size) = 0;
     // Moves to an absolute byte position and returns the new position; an error or a
     // position past the end gives a different value than asked for.
     virtual std::int64_t seek(std::int64_t position) = 0;

@@ -112,10 +112,4 @@ void DbfFieldDescriptor::encode(std::uint8_t* bytes) const {
     bytes[kDescriptorDecimalsOffset] = decimals;
 }
 
-void putPaddedText(std::string_view value, std::span<std::uint8_t> field) {
-    const std::size_t copied = std::min(value.size(), field.size());
-    std::copy_n(value.data(), copied, field.data());
-    std::fill(field.begin() + static_cast<std::ptrdiff_t>(copied), field.end(), std::uint8_t{' '});
-}
-
 }  // namespace tramelo

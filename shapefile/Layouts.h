@@ -7,11 +7,8 @@
 // bounds is the importer's business. In .SHP and .SHX files lengths and offsets count
 // 16-bit words.
 
-#include <array>
 #include <cstdint>
-#include <span>
 #include <string>
-#include <string_view>
 
 namespace tramelo {
 
@@ -120,9 +117,5 @@ struct DbfFieldDescriptor {
     // A name longer than 11 bytes is cut; a shorter one is padded with NUL bytes.
     void encode(std::uint8_t* bytes) const;
 };
-
-// Writes value left-aligned into field, padded on the right with spaces and cut to the
-// field's length when longer.
-void putPaddedText(std::string_view value, std::span<std::uint8_t> field);
 
 }  // namespace tramelo

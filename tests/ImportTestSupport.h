@@ -35,7 +35,7 @@ protected:
     std::vector<std::string> StopCodes() const {
         std::vector<std::string> codes;
         for (const StopRecord& stop : workspace.stopTable) {
-            codes.push_back(stop.code);
+            codes.emplace_back(stop.code);
         }
         return codes;
     }

@@ -90,17 +90,5 @@ TEST(LayoutsTest, FieldDescriptorNameIsNulPaddedAndCut) {
     EXPECT_EQ(DbfFieldDescriptor::decode(bytes.data()).name, "ABC");
 }
 
-TEST(LayoutsTest, PaddedTextIsLeftAlignedAndCut) {
-    std::array<std::uint8_t, 5> field{};
-    putPaddedText("7", field);
-    EXPECT_EQ(field, (std::array<std::uint8_t, 5>{'7', ' ', ' ', ' ', ' '}));
-    putPaddedText("-12", field);
-    EXPECT_EQ(field, (std::array<std::uint8_t, 5>{'-', '1', '2', ' ', ' '}));
-    putPaddedText("123456", field);
-    EXPECT_EQ(field, (std::array<std::uint8_t, 5>{'1', '2', '3', '4', '5'}));
-    putPaddedText("", field);
-    EXPECT_EQ(field, (std::array<std::uint8_t, 5>{' ', ' ', ' ', ' ', ' '}));
-}
-
 }  // namespace
 }  // namespace tramelo

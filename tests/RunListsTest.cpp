@@ -7,6 +7,7 @@
 #include "model/IssueLog.h"
 #include "model/RouteBatch.h"
 #include "model/StopBatch.h"
+#include "model/TextStore.h"
 
 namespace tramelo {
 namespace {
@@ -63,7 +64,8 @@ TEST(BatchTest, StopBatchIgnoresPositionsOutOfRange) {
     EXPECT_EQ(batch.item(1)->x, 3.5);
     EXPECT_EQ(batch.item(1)->y, -4.5);
     EXPECT_EQ(batch.item(0)->x, 0.0);
-    batch.item(0)->setTexts("F1", "Piazza");
+    batch.setTexts(0, "F1", "Piazza");
+    batch.setTexts(5, "F5", "Fuori");
     EXPECT_EQ(batch.item(0)->code, "F1");
     EXPECT_EQ(batch.item(0)->name, "Piazza");
 
@@ -89,6 +91,25 @@ TEST(BatchTest, RouteBatchReplacesAndReleasesGeometries) {
     batch.item(1)->setTexts("R1", "Linea");
     EXPECT_EQ(batch.item(1)->description, "Linea");
     EXPECT_EQ(batch.item(2), nullptr);
+}
+
+TEST(TextStoreTest, StoredTextsStayPutAcrossBlocks) {
+    TextStore store;
+    std::vector<std::string> originals;
+    std::vector<std::string_view> stored;
+    for (int i = 0; i < 2000; ++i) {
+        originals.push_back(std::string(static_cast<std::size_t>(i % 700), static_cast<char>('a' + i % 26)) +
+                            std::to_string(i));
+        stored.push_back(store.store(originals.back()));
+    }
+    originals.push_back(std::string(300000, 'z'));  // larger than a block
+    stored.push_back(store.store(originals.back()));
+    originals.push_back("");
+    stored.push_back(store.store(""));
+    for (std::size_t i = 0; i < originals.size(); ++i) {
+        EXPECT_EQ(stored[i], originals[i]) << i;
+        EXPECT_TRUE(stored[i].empty() || stored[i].data() != originals[i].data());
+    }
 }
 
 }  // namespace

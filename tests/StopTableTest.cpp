@@ -17,7 +17,7 @@ constexpr char kSecondFile[] = "/dati/b/RT_NODI.shp";
 std::vector<std::string> Codes(const StopTable& table) {
     std::vector<std::string> codes;
     for (const StopRecord& stop : table) {
-        codes.push_back(stop.code);
+        codes.emplace_back(stop.code);
     }
     return codes;
 }
@@ -30,11 +30,18 @@ std::vector<std::string> Messages(const AppendList<IssueEntry>& issues) {
     return messages;
 }
 
+struct Stop {
+    std::string code;
+    std::string name;
+    double x;
+    double y;
+};
+
 class StopTableTest : public ::testing::Test {
 protected:
     // One input file: every stop offered, then the index rebuilt once.
-    void MergeFile(const std::vector<StopRecord>& stops, const char* path) {
-        for (const StopRecord& stop : stops) {
+    void MergeFile(const std::vector<Stop>& stops, const char* path) {
+        for (const Stop& stop : stops) {
             table.add(stop.code, stop.name, stop.x, stop.y, issues, path);
         }
         table.rebuildIndex();
@@ -109,7 +116,7 @@ TEST_F(StopTableTest, FindSeesOnlyIndexedRecords) {
 TEST_F(StopTableTest, CodesCompareExactlyByUnsignedBytes) {
     // Case, a trailing blank, a prefix and bytes above 127 all make different codes.
     const std::vector<std::string> codes = {"A1", "a1", "A1 ", "A", "A10", "\xE0", "z", "", "A\x80"};
-    std::vector<StopRecord> stops;
+    std::vector<Stop> stops;
     for (const std::string& code : codes) {
         stops.push_back({code, "stop " + code, 1.0, 1.0});
     }
@@ -187,7 +194,7 @@ TEST_F(StopTableTest, SharedCodeInIndexIsComparedWithOneOfItsRecords) {
     ASSERT_NE(found, nullptr);
     const std::string other = found->name == "Uno" ? "Due" : "Uno";
     // Identical to the record find() returns: dropped silently; like the other: a conflict.
-    MergeFile({{"F1", found->name, 0, 0}, {"F1", other, 0, 0}}, kSecondFile);
+    MergeFile({{"F1", std::string(found->name), 0, 0}, {"F1", other, 0, 0}}, kSecondFile);
     EXPECT_EQ(Messages(issues.stopIssues).size(), 1u);
     EXPECT_EQ(Codes(table).size(), 2u);
 }

@@ -11,13 +11,11 @@ class MemoryInputFile final : public InputFile {
 public:
     explicit MemoryInputFile(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
-    std::size_t read(void* destination, std::size_t size) override {
+    std::span<const std::uint8_t> read(std::size_t size) override {
         const std::size_t count = std::min(size, bytes_.size() - position_);
-        if (count > 0) {
-            std::memcpy(destination, bytes_.data() + position_, count);
-        }
+        const std::span<const std::uint8_t> view(bytes_.data() + position_, count);
         position_ += count;
-        return count;
+        return view;
     }
 
     std::int64_t seek(std::int64_t position) override {

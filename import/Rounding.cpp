@@ -55,6 +55,27 @@ void Multiply(std::uint64_t a, std::uint64_t b, std::uint64_t& high, std::uint64
     high = aHigh * bHigh + (p1 >> 32) + (p2 >> 32) + (middle >> 32);
 }
 
+// value / 10^power for power 0 to 13, each a division by a constant, which compilers turn
+// into a multiplication: a division by a power read from a table costs forty cycles or more.
+std::uint64_t DivideByPowerOfTen(std::uint64_t value, int power) {
+    switch (power) {
+    case 0: return value;
+    case 1: return value / 10ull;
+    case 2: return value / 100ull;
+    case 3: return value / 1000ull;
+    case 4: return value / 10000ull;
+    case 5: return value / 100000ull;
+    case 6: return value / 1000000ull;
+    case 7: return value / 10000000ull;
+    case 8: return value / 100000000ull;
+    case 9: return value / 1000000000ull;
+    case 10: return value / 10000000000ull;
+    case 11: return value / 100000000000ull;
+    case 12: return value / 1000000000000ull;
+    default: return value / 10000000000000ull;
+    }
+}
+
 // The same rounding in integer arithmetic, for 1 <= |value| < 1e13 (coordinates in metres or
 // degrees): the 17 significant digits are the value times 10^(16 - E), E the decimal
 // exponent, rounded to the nearest integer (ties to even, as the decimal conversion does).
@@ -64,13 +85,14 @@ bool RoundInIntegers(double value, double& rounded) {
     if (!(magnitude >= 1.0 && magnitude < 1e13)) {
         return false;
     }
-    int exponent10 = 0;
-    while (magnitude >= static_cast<double>(kPowersOfTen[exponent10 + 1])) {
-        ++exponent10;
-    }
     const auto bits = std::bit_cast<std::uint64_t>(magnitude);
     const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
     const int exponent2 = static_cast<int>((bits >> 52) & 0x7FF) - 1075;
+    // floor(log10) from floor(log2) (1233 / 4096 is just above log10 2): exact or one less.
+    int exponent10 = ((exponent2 + 52) * 1233) >> 12;
+    if (magnitude >= static_cast<double>(kPowersOfTen[exponent10 + 1])) {
+        ++exponent10;
+    }
     const int k = kSignificantDigits - 1 - exponent10;
     const int shift = -(k + exponent2);  // between 5 and 48 in this range
     assert(shift > 0 && shift < 64);
@@ -88,9 +110,11 @@ bool RoundInIntegers(double value, double& rounded) {
         digits = kPowersOfTen[kSignificantDigits - 1];
         ++exponent10;
     }
-    // Digit j has the place value 10^(exponent10 - j): keep those down to the hundredths.
-    const std::uint64_t hundredths = digits / kPowersOfTen[kSignificantDigits - 3 - exponent10];
-    const std::uint64_t next = digits / kPowersOfTen[kSignificantDigits - 4 - exponent10] % 10;
+    // Digit j has the place value 10^(exponent10 - j): keep those down to the hundredths,
+    // and look at the one after them.
+    const std::uint64_t thousandths = DivideByPowerOfTen(digits, kSignificantDigits - 4 - exponent10);
+    const std::uint64_t hundredths = thousandths / 10;
+    const std::uint64_t next = thousandths % 10;
     // Both are exact doubles, so the division is the nearest double to the decimal text.
     const double result = static_cast<double>(hundredths + (next >= 5 ? 1 : 0)) / 100.0;
     rounded = value < 0 ? -result : result;

@@ -21,7 +21,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -47,23 +46,37 @@ public:
     }
 
     // Makes the index cover every record now in the list: the records appended since the
-    // last rebuild are counted, sorted and merged into one array of exactly the new count.
-    // The sort is not stable: equal codes may come in any order.
+    // last rebuild are counted, sorted and merged in. The sort is not stable: equal codes may
+    // come in any order.
     void rebuild(const AppendList<Record>& records) {
         const Record* first = lastIndexed_ == nullptr ? records.head() : lastIndexed_->next;
-        std::vector<Entry> added;
+        added_.clear();
         for (const Record* record = first; record != nullptr; record = record->next) {
-            added.push_back({PrefixOf(record->code), record});
+            added_.push_back({PrefixOf(record->code), record});
             lastIndexed_ = record;
         }
-        if (added.empty()) {
+        if (added_.empty()) {
             return;
         }
-        std::sort(added.begin(), added.end(), Less);
-        std::vector<Entry> merged;
-        merged.reserve(index_.size() + added.size());
-        std::merge(index_.begin(), index_.end(), added.begin(), added.end(), std::back_inserter(merged), Less);
-        index_ = std::move(merged);
+        std::sort(added_.begin(), added_.end(), Less);
+
+        // Merged from the back into the grown array, so the references already in order are
+        // not copied to a new array each time. The capacity grows geometrically: a fresh
+        // array per input file would cost the system a page fault for every page of it.
+        std::size_t from = index_.size();
+        std::size_t pending = added_.size();
+        std::size_t to = from + pending;
+        if (index_.capacity() < to) {
+            index_.reserve(std::max(to, 2 * index_.capacity()));
+        }
+        index_.resize(to);
+        while (pending > 0) {
+            if (from > 0 && Less(added_[pending - 1], index_[from - 1])) {
+                index_[--to] = index_[--from];
+            } else {
+                index_[--to] = added_[--pending];
+            }
+        }
         indexedCount = static_cast<std::int32_t>(index_.size());
     }
 
@@ -91,6 +104,7 @@ private:
     }
 
     std::vector<Entry> index_;
+    std::vector<Entry> added_;               // the records appended since the last rebuild
     const Record* lastIndexed_ = nullptr;  // the list's tail at the last rebuild
 };
 

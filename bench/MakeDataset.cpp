@@ -73,8 +73,8 @@ Stop MakeStop(long id, Random& random) {
     return stop;
 }
 
-std::vector<Point> MakeRoute(Random& random) {
-    std::vector<Point> points(kPointsPerRoute);
+PointArray MakeRoute(Random& random) {
+    PointArray points(kPointsPerRoute);
     double x = 560000.0 + random.uniform() * 200000.0;
     double y = 4480000.0 + random.uniform() * 150000.0;
     for (Point& point : points) {

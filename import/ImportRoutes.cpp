@@ -64,7 +64,7 @@ public:
             return ShapeResult::FormatError;
         }
         // Route points are kept exactly as read: unlike stops, they are never rounded.
-        std::vector<Point> points(static_cast<std::size_t>(n));
+        PointArray points(static_cast<std::size_t>(n));
         const std::uint8_t* source = content.data() + kSinglePartPointsOffset;
         if constexpr (std::endian::native == std::endian::little && sizeof(Point) == kPointSize) {
             // On a little-endian host the file's bytes are already the points.

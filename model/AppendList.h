@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/OperatingSystem.h"
+
 namespace tramelo {
 
 template <class Node>
@@ -85,7 +87,9 @@ public:
 
 private:
     static constexpr std::size_t kFirstChunk = 16;
-    static constexpr std::size_t kLargestChunk = 16384;
+    // Chunks grow to a few megabytes: large enough for huge pages, so that a table of a
+    // million records costs few page faults.
+    static constexpr std::size_t kLargestChunk = std::max<std::size_t>(kFirstChunk, (4u << 20) / sizeof(Node));
 
     void addChunk() {
         const std::size_t capacity =
@@ -96,7 +100,7 @@ private:
         chunks_.emplace_back().reserve(capacity);
     }
 
-    std::vector<std::vector<Node>> chunks_;
+    std::vector<std::vector<Node, LargeBlockAllocator<Node>>> chunks_;
     Node* head_ = nullptr;
     Node* tail_ = nullptr;
 };

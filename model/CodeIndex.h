@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "model/AppendList.h"
+#include "platform/OperatingSystem.h"
 
 namespace tramelo {
 
@@ -37,12 +38,22 @@ public:
         if (indexedCount == 0) {
             return nullptr;
         }
-        const Entry key{PrefixOf(code), nullptr};
-        const auto found = std::lower_bound(index_.begin(), index_.end(), key, [code](const Entry& entry, const Entry& k) {
-            return entry.prefix != k.prefix ? entry.prefix < k.prefix : std::string_view(entry.record->code) < code;
-        });
-        return found != index_.end() && found->prefix == key.prefix && found->record->code == code ? found->record
-                                                                                                  : nullptr;
+        // The samples, small enough to stay in the processor's cache, narrow the search to
+        // the few blocks whose entries can hold the prefix; only those are searched.
+        const std::uint64_t prefix = PrefixOf(code);
+        const auto below = std::lower_bound(samples_.begin(), samples_.end(), prefix);
+        const auto above = below != samples_.end() && *below == prefix
+                               ? std::upper_bound(below, samples_.end(), prefix)
+                               : below;
+        const std::size_t first = below == samples_.begin() ? 0 : (below - samples_.begin() - 1) * kSampleStep;
+        const std::size_t last = std::min(index_.size(), static_cast<std::size_t>(above - samples_.begin()) * kSampleStep);
+        const auto found = std::lower_bound(
+            index_.begin() + static_cast<std::ptrdiff_t>(first), index_.begin() + static_cast<std::ptrdiff_t>(last),
+            prefix, [code](const Entry& entry, std::uint64_t key) {
+                return entry.prefix != key ? entry.prefix < key : std::string_view(entry.record->code) < code;
+            });
+        const auto end = index_.begin() + static_cast<std::ptrdiff_t>(last);
+        return found != end && found->prefix == prefix && found->record->code == code ? found->record : nullptr;
     }
 
     // Makes the index cover every record now in the list: the records appended since the
@@ -58,7 +69,7 @@ public:
         if (added_.empty()) {
             return;
         }
-        std::sort(added_.begin(), added_.end(), Less);
+        std::sort(added_.begin(), added_.end(), EntryLess());
 
         // Merged from the back into the grown array, so the references already in order are
         // not copied to a new array each time. The capacity grows geometrically: a fresh
@@ -71,13 +82,17 @@ public:
         }
         index_.resize(to);
         while (pending > 0) {
-            if (from > 0 && Less(added_[pending - 1], index_[from - 1])) {
+            if (from > 0 && EntryLess()(added_[pending - 1], index_[from - 1])) {
                 index_[--to] = index_[--from];
             } else {
                 index_[--to] = added_[--pending];
             }
         }
         indexedCount = static_cast<std::int32_t>(index_.size());
+        samples_.clear();
+        for (std::size_t i = 0; i < index_.size(); i += kSampleStep) {
+            samples_.push_back(index_[i].prefix);
+        }
     }
 
     std::int32_t indexedCount = 0;
@@ -96,15 +111,23 @@ private:
         return prefix;
     }
 
-    static bool Less(const Entry& left, const Entry& right) {
-        if (left.prefix != right.prefix) {
-            return left.prefix < right.prefix;
+    // A type rather than a function, so that the sort inlines it.
+    struct EntryLess {
+        bool operator()(const Entry& left, const Entry& right) const {
+            if (left.prefix != right.prefix) {
+                return left.prefix < right.prefix;
+            }
+            return std::string_view(left.record->code) < std::string_view(right.record->code);
         }
-        return std::string_view(left.record->code) < std::string_view(right.record->code);
-    }
+    };
 
-    std::vector<Entry> index_;
-    std::vector<Entry> added_;               // the records appended since the last rebuild
+    // Every kSampleStep-th prefix of the index: block b of the index holds entries from
+    // samples_[b] up to samples_[b + 1].
+    static constexpr std::size_t kSampleStep = 32;
+
+    std::vector<Entry, LargeBlockAllocator<Entry>> index_;
+    std::vector<std::uint64_t> samples_;
+    std::vector<Entry, LargeBlockAllocator<Entry>> added_;             // the records appended since the last rebuild
     const Record* lastIndexed_ = nullptr;  // the list's tail at the last rebuild
 };
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory_resource>
 #include <vector>
 
 namespace tramelo {
@@ -17,20 +18,29 @@ struct Point {
     double y = 0.0;
 };
 
+// The points of a geometry, in memory its owner chooses: a table keeps all of its routes'
+// points in large blocks of its own.
+using PointArray = std::pmr::vector<Point>;
+
 class PolylineGeometry {
 public:
     static constexpr double kEmptyMin = std::numeric_limits<double>::max();
     static constexpr double kEmptyMax = std::numeric_limits<double>::lowest();
 
     // pointCount = count; room for count points, all (0, 0), which do not widen the box.
-    explicit PolylineGeometry(std::int32_t count);
+    explicit PolylineGeometry(std::int32_t count,
+                              std::pmr::memory_resource* memory = std::pmr::get_default_resource());
     // pointCount = count; adopts points without copying (keeps none when count is 0 or
     // less) and computes the box over them.
     // REQUIRES: points.size() == count when count is greater than 0.
-    PolylineGeometry(std::int32_t count, std::vector<Point>&& points);
+    PolylineGeometry(std::int32_t count, PointArray&& points);
+    // The same geometry, count, points and box, with its points in memory: taken over when
+    // they are there already, copied otherwise.
+    PolylineGeometry(PolylineGeometry&& other, std::pmr::memory_resource* memory);
+    PolylineGeometry(PolylineGeometry&&) = default;
 
     std::int32_t pointCount() const { return pointCount_; }
-    const std::vector<Point>& points() const { return points_; }
+    const PointArray& points() const { return points_; }
 
     // Stores point i and widens the box; does nothing when i is out of range.
     void setPoint(std::int32_t i, double x, double y);
@@ -51,7 +61,7 @@ private:
     void widenBox(double x, double y);
 
     std::int32_t pointCount_;
-    std::vector<Point> points_;
+    PointArray points_;
 };
 
 }  // namespace tramelo

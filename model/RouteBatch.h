@@ -29,7 +29,7 @@ public:
 
     // Gives item i a new geometry adopting the n points (replacing any geometry it had).
     // Out of range, the points are simply released.
-    void setGeometry(std::int32_t i, std::int32_t n, std::vector<Point>&& points) {
+    void setGeometry(std::int32_t i, std::int32_t n, PointArray&& points) {
         if (RouteBatchItem* target = item(i)) {
             target->geometry.emplace(n, std::move(points));
         }

@@ -10,13 +10,14 @@ namespace tramelo {
 
 namespace {
 
-PolylineGeometry CopyGeometry(const PolylineGeometry& source) {
+PolylineGeometry CopyGeometry(const PolylineGeometry& source,
+                              std::pmr::memory_resource* memory = std::pmr::get_default_resource()) {
     // Adopting a copy of the points computes the box exactly as storing them one by one
     // would, so a never-filled source gives a copy whose box covers its (0, 0) points.
     if (source.pointCount() <= 0) {
-        return PolylineGeometry(source.pointCount());
+        return PolylineGeometry(source.pointCount(), memory);
     }
-    return PolylineGeometry(source.pointCount(), std::vector<Point>(source.points()));
+    return PolylineGeometry(source.pointCount(), PointArray(source.points(), memory));
 }
 
 }  // namespace
@@ -35,22 +36,31 @@ bool RouteRecord::equals(const RouteRecord& other) const {
            geometry->equals(*other.geometry);
 }
 
+bool RouteTable::admit(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
+                       IssueLog& issues, std::string_view sourcePath) const {
+    const RouteRecord* found = find(code);
+    if (found == nullptr) {
+        return true;
+    }
+    assert(found->geometry);
+    if (found->description != description || !found->geometry->equals(geometry)) {
+        issues.addRouteIssue(sourcePath, DuplicateCodeMessage(code));
+    }
+    return false;
+}
+
 void RouteTable::add(std::string code, std::string description, const PolylineGeometry& geometry,
                      IssueLog& issues, std::string_view sourcePath) {
-    add(std::move(code), std::move(description), CopyGeometry(geometry), issues, sourcePath);
+    if (admit(code, description, geometry, issues, sourcePath)) {
+        records_.append(std::move(code), std::move(description), CopyGeometry(geometry, &pointMemory_));
+    }
 }
 
 void RouteTable::add(std::string code, std::string description, PolylineGeometry&& geometry,
                      IssueLog& issues, std::string_view sourcePath) {
-    if (const RouteRecord* found = find(code)) {
-        assert(found->geometry);
-        const bool same = found->description == description && found->geometry->equals(geometry);
-        if (!same) {
-            issues.addRouteIssue(sourcePath, DuplicateCodeMessage(code));
-        }
-        return;
+    if (admit(code, description, geometry, issues, sourcePath)) {
+        records_.append(std::move(code), std::move(description), PolylineGeometry(std::move(geometry), &pointMemory_));
     }
-    records_.append(std::move(code), std::move(description), std::move(geometry));
 }
 
 }  // namespace tramelo

@@ -8,6 +8,7 @@
 // two routes are equal only when every coordinate has the same value.
 
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "model/AppendList.h"
 #include "model/CodeIndex.h"
 #include "model/PolylineGeometry.h"
+#include "platform/OperatingSystem.h"
 
 namespace tramelo {
 
@@ -24,7 +26,7 @@ struct RouteRecord {
     // Copies the texts and, when given, the geometry: the copy has the source's count and
     // points and computes its own box from them. The record never shares a geometry.
     RouteRecord(std::string code, std::string description, const PolylineGeometry* source);
-    // Takes the geometry over instead of copying it.
+    // Keeps geometry as it is, its points where they are.
     RouteRecord(std::string code, std::string description, PolylineGeometry&& geometry)
         : code(std::move(code)), description(std::move(description)), geometry(std::move(geometry)) {}
 
@@ -43,8 +45,8 @@ public:
     // Offers one route; the table keeps its own copy of geometry when it keeps the route.
     void add(std::string code, std::string description, const PolylineGeometry& geometry,
              IssueLog& issues, std::string_view sourcePath);
-    // The same for a geometry the caller no longer needs: a kept route takes it over, which
-    // spares copying every point of every new route.
+    // The same for a geometry the caller no longer needs: a kept route takes it over, its
+    // points moved into the table's memory.
     void add(std::string code, std::string description, PolylineGeometry&& geometry,
              IssueLog& issues, std::string_view sourcePath);
 
@@ -60,8 +62,17 @@ public:
     auto end() const { return records_.end(); }
 
 private:
+    // True when the route is new; otherwise reports a conflicting repeat in the log.
+    bool admit(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
+               IssueLog& issues, std::string_view sourcePath) const;
+
+    // The points of every kept route, in large blocks: held until the table goes, as the
+    // records are. Declared first so that it outlives them.
+    std::pmr::monotonic_buffer_resource pointMemory_{kFirstPointBlock, LargeBlockMemory()};
     AppendList<RouteRecord> records_;
     CodeIndex<RouteRecord> index_;
+
+    static constexpr std::size_t kFirstPointBlock = 64 * 1024;
 };
 
 }  // namespace tramelo

@@ -14,6 +14,7 @@
 #include "model/AppendList.h"
 #include "model/CodeIndex.h"
 #include "model/TextStore.h"
+#include "platform/OperatingSystem.h"
 
 namespace tramelo {
 
@@ -62,7 +63,7 @@ public:
 
 private:
     AppendList<StopRecord> records_;
-    TextStore texts_;
+    TextStore texts_{LargeBlockMemory()};
     CodeIndex<StopRecord> index_;
 };
 

@@ -6,25 +6,13 @@
 #include <fstream>
 #include <vector>
 
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
-#endif
+#include "platform/OperatingSystem.h"
 
 namespace tramelo {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path NativePath(const std::string& path) {
-#ifdef _WIN32
-    return fs::path(std::u8string(path.begin(), path.end()));
-#else
-    return fs::path(path);
-#endif
-}
 
 // Reads through a window of its own and hands out views into it: the importers seek before
 // every record, and most of those seeks land where the previous record ended, so they must
@@ -201,17 +189,7 @@ bool DiskFileSystem::isReadOnly(const std::string& path) {
 }
 
 void DiskFileSystem::replace(const std::string& from, const std::string& target) {
-#ifdef _WIN32
-    // MoveFileExW replaces an existing target in one step; not every standard library's
-    // rename does on Windows.
-    const bool moved = MoveFileExW(NativePath(from).c_str(), NativePath(target).c_str(),
-                                   MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-    std::error_code error;
-    fs::rename(NativePath(from), NativePath(target), error);
-    const bool moved = !error;
-#endif
-    if (!moved) {
+    if (!ReplaceFile(from, target)) {
         throw FileError(target, "cannot replace");
     }
 }

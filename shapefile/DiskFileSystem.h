@@ -1,7 +1,7 @@
 #pragma once
 
-// The real file system, for the programs. This is the core's one platform-specific part:
-// paths are handed to the operating system as UTF-8 on Windows and as raw bytes elsewhere.
+// The real file system, for the programs. Paths are handed to the operating system as UTF-8
+// on Windows and as raw bytes elsewhere.
 
 #include "shapefile/FileSystem.h"
 

@@ -39,7 +39,7 @@ protected:
     }
     void AddRoute(const std::string& code, const std::string& description, std::vector<Point> points) {
         const auto n = static_cast<std::int32_t>(points.size());
-        workspace.routeTable.add(code, description, PolylineGeometry(n, std::move(points)),
+        workspace.routeTable.add(code, description, PolylineGeometry(n, PointArray(points.begin(), points.end())),
                                  workspace.issueLog, "in.shp");
     }
     const Bytes& Out(const std::string& name) const { return platform.memory.bytes(JoinPath("/out", name)); }

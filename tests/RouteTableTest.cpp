@@ -15,8 +15,8 @@ namespace {
 constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kLowest = -1.7976931348623157e308;
 
-PolylineGeometry Adopting(std::vector<Point> points) {
-    return PolylineGeometry(static_cast<std::int32_t>(points.size()), std::move(points));
+PolylineGeometry Adopting(const std::vector<Point>& points) {
+    return PolylineGeometry(static_cast<std::int32_t>(points.size()), PointArray(points.begin(), points.end()));
 }
 
 void ExpectBox(const PolylineGeometry& geometry, double minX, double minY, double maxX, double maxY) {

@@ -164,6 +164,31 @@ TEST_F(StopTableTest, IndexFindsEveryCodeAcrossRebuilds) {
     EXPECT_EQ(table.indexedCount(), 12);
 }
 
+TEST_F(StopTableTest, LargeIndexFindsCodesSharingLongPrefixes) {
+    // Thousands of codes with one eight-byte prefix span many blocks of the index, among
+    // short codes before and after them.
+    std::vector<std::string> codes;
+    for (int i = 0; i < 3000; ++i) {
+        codes.push_back("ABCDEFGH" + std::to_string(i * 7));
+        codes.push_back(std::to_string(i));
+        codes.push_back("Z" + std::to_string(i));
+    }
+    for (std::size_t start = 0; start < codes.size(); start += 2000) {  // over several rebuilds
+        for (std::size_t i = start; i < std::min(codes.size(), start + 2000); ++i) {
+            table.add(codes[i], codes[i], 0, 0, issues, kFirstFile);
+        }
+        table.rebuildIndex();
+    }
+    for (const std::string& code : codes) {
+        const StopRecord* found = table.find(code);
+        ASSERT_NE(found, nullptr) << code;
+        EXPECT_EQ(found->name, code);
+    }
+    for (const std::string absent : {"ABCDEFGH1", "ABCDEFGH", "ABCDEFGH99999", "ABCDEFG", "Z", "Z99999", "-1"}) {
+        EXPECT_EQ(table.find(absent), nullptr) << absent;
+    }
+}
+
 TEST_F(StopTableTest, CoordinatesCompareByIeeeEquality) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     MergeFile({{"ZERO", "z", 0.0, -0.0}, {"NAN", "n", nan, 1.0}}, kFirstFile);

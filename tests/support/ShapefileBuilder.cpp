@@ -115,7 +115,7 @@ Bytes PointContent(double x, double y) {
 Bytes PolylineContent(const std::vector<Point>& points) {
     Bytes content;
     AppendInt32(content, kShapeTypePolyline, kLittleEndian);
-    PolylineGeometry geometry(static_cast<std::int32_t>(points.size()), std::vector<Point>(points));
+    PolylineGeometry geometry(static_cast<std::int32_t>(points.size()), PointArray(points.begin(), points.end()));
     AppendDouble(content, geometry.minX);
     AppendDouble(content, geometry.minY);
     AppendDouble(content, geometry.maxX);

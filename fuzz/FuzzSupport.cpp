@@ -30,7 +30,7 @@ bool Contains(const std::vector<std::uint8_t>& bytes, std::string_view part) {
 }
 
 // The points as they lie in a record: X and Y of each, little-endian, back to back.
-bool ContainsPoints(const std::vector<std::uint8_t>& bytes, const std::vector<Point>& points) {
+bool ContainsPoints(const std::vector<std::uint8_t>& bytes, const PointArray& points) {
     std::string encoded(points.size() * 16, '\0');
     auto* at = reinterpret_cast<std::uint8_t*>(encoded.data());
     for (const Point& point : points) {
@@ -112,8 +112,8 @@ void CheckExportReadsBack(MergeWorkspace& workspace, testing::RecordingPlatform&
         Check(route != copy.routeTable.end(), "as many routes");
         Check(route->code == original.code, "same route code");
         Check(TrimSpaces(route->description) == TrimSpaces(original.description), "same description");
-        const std::vector<Point>& read = route->geometry->points();
-        const std::vector<Point>& kept = original.geometry->points();
+        const PointArray& read = route->geometry->points();
+        const PointArray& kept = original.geometry->points();
         Check(read.size() == kept.size(), "same point count");
         for (std::size_t k = 0; k < read.size(); ++k) {
             Check(Bits(read[k].x) == Bits(kept[k].x) && Bits(read[k].y) == Bits(kept[k].y), "same points");

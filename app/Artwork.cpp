@@ -16,7 +16,9 @@ wxBitmap FromPng(const unsigned char* png, std::size_t size) {
 
 }  // namespace
 
-wxBitmap LoadPicture() { return FromPng(kPicturePng, sizeof kPicturePng); }
+wxBitmap LoadPicture() {
+    return FromPng(kPicturePng, sizeof kPicturePng);
+}
 
 wxIcon LoadAppIcon() {
     wxIcon icon;

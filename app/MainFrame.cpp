@@ -32,7 +32,9 @@ void CMainFrame::RunMergeDialog() {
     Close(true);
 }
 
-void CMainFrame::PaintPicture(wxDC& dc) { ::PaintPicture(dc, GetClientSize(), picture_, ground_); }
+void CMainFrame::PaintPicture(wxDC& dc) {
+    ::PaintPicture(dc, GetClientSize(), picture_, ground_);
+}
 
 void CMainFrame::OnPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
@@ -49,6 +51,5 @@ void CMainFrame::OnSize(wxSizeEvent& event) {
 void PaintPicture(wxDC& dc, const wxSize& client, const wxBitmap& picture, const wxColour& ground) {
     dc.SetBackground(wxBrush(ground));
     dc.Clear();
-    dc.DrawBitmap(picture, (client.x - picture.GetWidth()) / 2,
-                  (client.y - picture.GetHeight()) / 2, false);
+    dc.DrawBitmap(picture, (client.x - picture.GetWidth()) / 2, (client.y - picture.GetHeight()) / 2, false);
 }

@@ -19,8 +19,7 @@ bool CMergeApp::OnInit() {
     // Deliberately no wxApp::OnInit(): it would parse the command line.
     auto* frame = new CMainFrame;
     if (!frame->CreateMainWindow(L"Pelvare")) {
-        ShowMessageBox(nullptr, L"Errore creazione finestra principale",
-                       tramelo::MessageKind::Warning);
+        ShowMessageBox(nullptr, L"Errore creazione finestra principale", tramelo::MessageKind::Warning);
         // Without a main window there is nothing for the dialog to stand on and nothing whose
         // closing would end the run, so the run ends here, before anything was merged.
         delete frame;
@@ -36,6 +35,8 @@ bool CMergeApp::OnInit() {
     return true;
 }
 
-int CMergeApp::OnRun() { return mainWindowCreated_ ? wxApp::OnRun() : 0; }
+int CMergeApp::OnRun() {
+    return mainWindowCreated_ ? wxApp::OnRun() : 0;
+}
 
 wxIMPLEMENT_APP(CMergeApp);

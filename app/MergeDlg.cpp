@@ -17,24 +17,19 @@ constexpr long kSaveStyle = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
 
 }  // namespace
 
-CMergeDlg::CMergeDlg(CMainFrame& owner)
-    : frame(owner), previousOwner_(owner.platform().owner()) {
-    Create(&owner, wxID_ANY, L"Unificazione ShapeFiles RT_NODI / RT_ITIN", wxDefaultPosition,
-           wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+CMergeDlg::CMergeDlg(CMainFrame& owner) : frame(owner), previousOwner_(owner.platform().owner()) {
+    Create(&owner, wxID_ANY, L"Unificazione ShapeFiles RT_NODI / RT_ITIN", wxDefaultPosition, wxDefaultSize,
+           wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
 #ifdef __WXMSW__
     // The layout is in dialog units of this font, so it must be set before converting.
     SetFont(wxFontInfo(8).FaceName("MS Sans Serif"));
 #endif
     const auto at = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
-    const auto size = [this](int width, int height) {
-        return ConvertDialogToPixels(wxSize(width, height));
-    };
+    const auto size = [this](int width, int height) { return ConvertDialogToPixels(wxSize(width, height)); };
 
     // Created in tab order.
-    stopsList_ = new wxListBox(this, kStopsListId, at(5, 5), size(320, 70), 0, nullptr,
-                               wxLB_SINGLE);
-    routesList_ = new wxListBox(this, kRoutesListId, at(5, 80), size(320, 70), 0, nullptr,
-                                wxLB_SINGLE);
+    stopsList_ = new wxListBox(this, kStopsListId, at(5, 5), size(320, 70), 0, nullptr, wxLB_SINGLE);
+    routesList_ = new wxListBox(this, kRoutesListId, at(5, 80), size(320, 70), 0, nullptr, wxLB_SINGLE);
     new wxButton(this, kAddStopsId, L"Aggiungi RT_NODI", at(30, 150), size(100, 14));
     new wxButton(this, kAddRoutesId, L"Aggiungi RT_ITIN", at(140, 150), size(100, 14));
     auto* finish = new wxButton(this, kFinishId, L"Fine", at(250, 150), size(50, 14));
@@ -50,7 +45,9 @@ CMergeDlg::CMergeDlg(CMainFrame& owner)
     owner.platform().setOwner(this);
 }
 
-CMergeDlg::~CMergeDlg() { frame.platform().setOwner(previousOwner_); }
+CMergeDlg::~CMergeDlg() {
+    frame.platform().setOwner(previousOwner_);
+}
 
 void CMergeDlg::OnInitDialog(wxInitDialogEvent& event) {
     event.Skip();
@@ -84,9 +81,7 @@ void CMergeDlg::AddFile(const wxString& title, const wxString& initialName, AddO
     case tramelo::AddOutcome::AlreadyAcquired:
         frame.platform().showMessage(tramelo::MergeWorkspace::AlreadyAcquiredMessage(corePath));
         break;
-    case tramelo::AddOutcome::Acquired:
-        list->Append(path);
-        break;
+    case tramelo::AddOutcome::Acquired: list->Append(path); break;
     case tramelo::AddOutcome::Rejected:  // the import has said why
         break;
     }
@@ -95,8 +90,8 @@ void CMergeDlg::AddFile(const wxString& title, const wxString& initialName, AddO
 void CMergeDlg::OnFinish(wxCommandEvent&) {
     tramelo::MergeWorkspace& workspace = frame.workspace;
     if (workspace.HasMergedData()) {
-        wxFileDialog picker(this, L"Selezione Cartella Output", wxEmptyString, L"RT_NODI",
-                            kShapefileFilter, kSaveStyle);
+        wxFileDialog picker(this, L"Selezione Cartella Output", wxEmptyString, L"RT_NODI", kShapefileFilter,
+                            kSaveStyle);
         if (picker.ShowModal() == wxID_OK) {
             const std::string folder = tramelo::MergeWorkspace::FolderOf(CorePath(picker.GetPath()));
             const bool allWritten = [&] {

@@ -37,8 +37,7 @@ private:
     void OnAddStops(wxCommandEvent& event);
     void OnAddRoutes(wxCommandEvent& event);
     void OnFinish(wxCommandEvent& event);
-    void AddFile(const wxString& title, const wxString& initialName, AddOperation add,
-                 wxListBox* list);
+    void AddFile(const wxString& title, const wxString& initialName, AddOperation add, wxListBox* list);
 
     CMainFrame& frame;
     wxWindow* previousOwner_;  // of the platform's message boxes, given back on destruction

@@ -15,14 +15,9 @@ void WxPlatform::showMessage(const Message& message) {
 void ShowMessageBox(wxWindow* owner, const wxString& text, MessageKind kind) {
     long icon = wxICON_INFORMATION;
     switch (kind) {
-    case MessageKind::Error:
-        icon = wxICON_ERROR;
-        break;
-    case MessageKind::Warning:
-        icon = wxICON_WARNING;
-        break;
-    case MessageKind::Information:
-        break;
+    case MessageKind::Error: icon = wxICON_ERROR; break;
+    case MessageKind::Warning: icon = wxICON_WARNING; break;
+    case MessageKind::Information: break;
     }
     // A box raised during an import or export is read with the normal pointer.
     wxBusyCursorSuspender normalCursor;

@@ -90,7 +90,8 @@ void WriteStops(DiskFileSystem& disk, const std::filesystem::path& root, long pe
     std::vector<Stop> previous;
     long nextId = 0;
     for (int f = 0; f < kFiles; ++f) {
-        const long repeats = f == 0 ? 0 : totalRepeats / (kFiles - 1) + (f == kFiles - 1 ? totalRepeats % (kFiles - 1) : 0);
+        const long repeats =
+            f == 0 ? 0 : totalRepeats / (kFiles - 1) + (f == kFiles - 1 ? totalRepeats % (kFiles - 1) : 0);
         const std::filesystem::path folder = root / ("stops_" + std::to_string(f + 1));
         std::filesystem::create_directories(folder);
         std::vector<Stop> current;
@@ -99,7 +100,8 @@ void WriteStops(DiskFileSystem& disk, const std::filesystem::path& root, long pe
         writer.start();
         for (long j = 0; j < perFile; ++j) {
             const long repeat = repeats > 0 ? RepeatOf(j, perFile, repeats) : -1;
-            current.push_back(repeat >= 0 ? previous[static_cast<std::size_t>(repeat)] : MakeStop(nextId++, random));
+            current.push_back(repeat >= 0 ? previous[static_cast<std::size_t>(repeat)]
+                                          : MakeStop(nextId++, random));
             const Stop& stop = current.back();
             writer.writeFeature(stop.code, stop.name, {stop.x, stop.y, stop.x, stop.y}, kPointContentSize,
                                 [&](std::uint8_t* content) { EncodePoint(stop.x, stop.y, content); });
@@ -114,7 +116,8 @@ void WriteRoutes(DiskFileSystem& disk, const std::filesystem::path& root, long p
     long nextId = 0;
     std::vector<std::pair<long, std::uint64_t>> previous;  // id and seed of each route
     for (int f = 0; f < kFiles; ++f) {
-        const long repeats = f == 0 ? 0 : totalRepeats / (kFiles - 1) + (f == kFiles - 1 ? totalRepeats % (kFiles - 1) : 0);
+        const long repeats =
+            f == 0 ? 0 : totalRepeats / (kFiles - 1) + (f == kFiles - 1 ? totalRepeats % (kFiles - 1) : 0);
         const std::filesystem::path folder = root / ("routes_" + std::to_string(f + 1));
         std::filesystem::create_directories(folder);
         std::vector<std::pair<long, std::uint64_t>> current;
@@ -137,8 +140,8 @@ void WriteRoutes(DiskFileSystem& disk, const std::filesystem::path& root, long p
             description += " Capolinea - Stazione Centrale";
             const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * geometry.points().size();
             writer.reserveScratch(RecordHeader::kSize + contentSize, contentSize + 4096);
-            writer.writeFeature(code, description, {geometry.minX, geometry.minY, geometry.maxX, geometry.maxY},
-                                contentSize,
+            writer.writeFeature(code, description,
+                                {geometry.minX, geometry.minY, geometry.maxX, geometry.maxY}, contentSize,
                                 [&](std::uint8_t* content) { EncodePolyline(geometry, content); });
         }
         writer.finish({2026, 12, 7});

@@ -124,15 +124,11 @@ public:
 
     void showMessage(const Message& message) override {
         switch (message.kind()) {
-        case MessageKind::Error:
-            err_ << "errore: " << DisplayText(message) << '\n' << std::flush;
-            break;
+        case MessageKind::Error: err_ << "errore: " << DisplayText(message) << '\n' << std::flush; break;
         case MessageKind::Warning:
             err_ << "attenzione: " << DisplayText(message) << '\n' << std::flush;
             break;
-        case MessageKind::Information:
-            out_ << DisplayText(message) << '\n' << std::flush;
-            break;
+        case MessageKind::Information: out_ << DisplayText(message) << '\n' << std::flush; break;
         }
     }
 

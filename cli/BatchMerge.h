@@ -22,7 +22,6 @@ constexpr int kExitFailure = 1;  // a file rejected or an output not written
 constexpr int kExitUsage = 2;    // the command line is wrong
 
 // args are the arguments after the program name, exactly as the shell passed them.
-int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ostream& out,
-                  std::ostream& err);
+int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ostream& out, std::ostream& err);
 
 }  // namespace tramelo

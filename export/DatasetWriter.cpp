@@ -24,9 +24,8 @@ std::string FileName(std::string_view baseName, std::string_view extension) {
 
 }  // namespace
 
-DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder,
-                             const DatasetLayout& layout, std::int32_t companyCode,
-                             std::int64_t maxFileWords)
+DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder, const DatasetLayout& layout,
+                             std::int32_t companyCode, std::int64_t maxFileWords)
     : layout_(layout), companyText_(DecimalText(companyCode)), maxFileWords_(maxFileWords) {
     // The record length comes from the field list: the company's 4 digits plus a sign
     // position, then the two texts.
@@ -144,8 +143,7 @@ std::int32_t DatasetWriter::finish(const CalendarDate& today) {
     DbfHeader dbfHeader;
     dbfHeader.lastUpdate = today;
     dbfHeader.recordCount = recordCount_;
-    dbfHeader.headerLength =
-        static_cast<std::uint16_t>(DbfHeader::kSize + 3 * DbfFieldDescriptor::kSize + 1);
+    dbfHeader.headerLength = static_cast<std::uint16_t>(DbfHeader::kSize + 3 * DbfFieldDescriptor::kSize + 1);
     dbfHeader.recordLength = static_cast<std::uint16_t>(recordLength_);
     dbfHeader.encode(scratch_.data());
     dbf_->seekToStart();
@@ -191,8 +189,8 @@ void EncodePolyline(const PolylineGeometry& geometry, std::uint8_t* content) {
     }
 }
 
-OutputOutcome ExportDataset(Platform& platform, const std::string& folder,
-                            const DatasetLayout& layout, std::int32_t companyCode,
+OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetLayout& layout,
+                            std::int32_t companyCode,
                             const std::function<void(DatasetWriter&)>& writeFeatures) {
     std::optional<DatasetWriter> writer;
     std::int32_t written = 0;

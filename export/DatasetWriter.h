@@ -109,8 +109,8 @@ void EncodePolyline(const PolylineGeometry& geometry, std::uint8_t* content);
 
 // Runs a whole export: creates the files, lets writeFeatures hand over every feature, and
 // completes them. Tells the user the count, or which file could not be created or written.
-OutputOutcome ExportDataset(Platform& platform, const std::string& folder,
-                            const DatasetLayout& layout, std::int32_t companyCode,
+OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetLayout& layout,
+                            std::int32_t companyCode,
                             const std::function<void(DatasetWriter&)>& writeFeatures);
 
 }  // namespace tramelo

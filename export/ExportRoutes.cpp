@@ -7,8 +7,14 @@ namespace tramelo {
 namespace {
 
 constexpr DatasetLayout kRoutesLayout{
-    "RT_ITIN", kShapeTypePolyline, "COD_PERC", 20, "DESCR", 120,
-    texts::kRoutesExportedBefore, texts::kRoutesExportedAfter,
+    "RT_ITIN",
+    kShapeTypePolyline,
+    "COD_PERC",
+    20,
+    "DESCR",
+    120,
+    texts::kRoutesExportedBefore,
+    texts::kRoutesExportedAfter,
 };
 
 // Routes of up to 4,092 points fit the initial scratch buffer; a longer one replaces it by a
@@ -26,8 +32,7 @@ OutputOutcome MergeWorkspace::ExportRoutes(const std::string& folder) {
             writer.reserveScratch(RecordHeader::kSize + contentSize,
                                   kPointSize * (points + kSpareScratchPoints));
             writer.writeFeature(route.code, route.description,
-                                {geometry.minX, geometry.minY, geometry.maxX, geometry.maxY},
-                                contentSize,
+                                {geometry.minX, geometry.minY, geometry.maxX, geometry.maxY}, contentSize,
                                 [&](std::uint8_t* content) { EncodePolyline(geometry, content); });
         }
     });

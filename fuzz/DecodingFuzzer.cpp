@@ -72,7 +72,8 @@ void CheckFields(const std::uint8_t* data, std::size_t size) {
             decimals = descriptor.decimals;
             length = descriptor.length - decimals - 1;
         }
-        Check(fields.append(descriptor.name, descriptor.type, length, decimals, false).width == descriptor.length,
+        Check(fields.append(descriptor.name, descriptor.type, length, decimals, false).width ==
+                  descriptor.length,
               "width is the length byte");
         expected += descriptor.length;
     }
@@ -103,16 +104,19 @@ void CheckRounding(const std::uint8_t* data) {
     const double value = getDouble(data, 'L');
     const double rounded = RoundToTwoDecimals(value);
     if (!std::isfinite(value)) {
-        Check(std::bit_cast<std::uint64_t>(rounded) == std::bit_cast<std::uint64_t>(value) || std::isnan(value),
-              "non-finite values pass");
+        Check(
+            std::bit_cast<std::uint64_t>(rounded) == std::bit_cast<std::uint64_t>(value) || std::isnan(value),
+            "non-finite values pass");
         return;
     }
     Check(std::isfinite(rounded), "finite stays finite");
     Check(std::signbit(rounded) == std::signbit(value), "sign kept");
     if (std::fabs(value) < 1e13) {
-        Check(std::fabs(rounded - value) <= 0.005000001 + std::fabs(value) * 1e-15, "within half a hundredth");
+        Check(std::fabs(rounded - value) <= 0.005000001 + std::fabs(value) * 1e-15,
+              "within half a hundredth");
         const double hundredths = rounded * 100.0;
-        Check(std::fabs(hundredths - std::round(hundredths)) < 1e-3 * std::max(1.0, std::fabs(hundredths) * 1e-10),
+        Check(std::fabs(hundredths - std::round(hundredths)) <
+                  1e-3 * std::max(1.0, std::fabs(hundredths) * 1e-10),
               "two decimals");
     }
 }

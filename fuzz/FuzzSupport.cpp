@@ -15,7 +15,9 @@ namespace {
 
 constexpr char kInput[] = "/in/fuzz.shp";
 
-std::string Bits(double value) { return std::to_string(std::bit_cast<std::uint64_t>(value)); }
+std::string Bits(double value) {
+    return std::to_string(std::bit_cast<std::uint64_t>(value));
+}
 
 std::string_view TrimSpaces(std::string_view text) {
     while (!text.empty() && text.back() == ' ') {
@@ -78,7 +80,8 @@ void CheckNewRecordsComeFromTheFiles(const MergeWorkspace& workspace, std::size_
             continue;
         }
         ++added;
-        Check(Contains(files.dbf, route.code) && Contains(files.dbf, route.description), "route texts from the .DBF");
+        Check(Contains(files.dbf, route.code) && Contains(files.dbf, route.description),
+              "route texts from the .DBF");
         Check(route.geometry && ContainsPoints(files.shp, route.geometry->points()), "points from the .SHP");
     }
     Check(added <= features, "no more routes than features");
@@ -142,10 +145,9 @@ testing::ShapefileBytes SplitInput(const std::uint8_t* data, std::size_t size) {
 }
 
 std::vector<std::uint8_t> JoinInput(const testing::ShapefileBytes& files) {
-    std::vector<std::uint8_t> input = {static_cast<std::uint8_t>(files.shp.size()),
-                                       static_cast<std::uint8_t>(files.shp.size() >> 8),
-                                       static_cast<std::uint8_t>(files.shx.size()),
-                                       static_cast<std::uint8_t>(files.shx.size() >> 8)};
+    std::vector<std::uint8_t> input = {
+        static_cast<std::uint8_t>(files.shp.size()), static_cast<std::uint8_t>(files.shp.size() >> 8),
+        static_cast<std::uint8_t>(files.shx.size()), static_cast<std::uint8_t>(files.shx.size() >> 8)};
     input.insert(input.end(), files.shp.begin(), files.shp.end());
     input.insert(input.end(), files.shx.begin(), files.shx.end());
     input.insert(input.end(), files.dbf.begin(), files.dbf.end());

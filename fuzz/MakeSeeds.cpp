@@ -59,8 +59,8 @@ ShapefileBytes FirstFeatures(const std::filesystem::path& shp, int count) {
 }
 
 void Write(const std::filesystem::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace
@@ -83,30 +83,36 @@ int main(int argc, char** argv) {
         Write(output / "decoding" / ("seed-" + std::to_string(n++)), files.dbf);
     };
 
+    using testing::NullContent;
     using testing::PointContent;
     using testing::PolylineContent;
-    using testing::NullContent;
     seed("stops", testing::StopsShapefile({{"F12", "Piazza", 10.5, 20.25}}));
-    seed("stops", testing::StopsShapefile({{"F1", "Uno", 2.125, -2.125}, {"F1", "Due", 1.075, 0.145},
+    seed("stops", testing::StopsShapefile({{"F1", "Uno", 2.125, -2.125},
+                                           {"F1", "Due", 1.075, 0.145},
                                            {"F2", "", 563372.245, 4483854.085}}));
     seed("stops", testing::StopsShapefile({{"F1", "Piazza", 10.5, 20.25}, {"F4", "Altra", 1, 1, 8}}));
     seed("stops", testing::StopsShapefile({}));
     {
-        ShapefileBuilder builder(1, {{"NOTE", 'C', 3}, {"QUOTA", 'F', 19, 11}, {"AZIENDA", 'N', 7, 1},
-                                     {"cod_ferma", 'C', 10}, {"DENOM", 'C', 40}});
+        ShapefileBuilder builder(1, {{"NOTE", 'C', 3},
+                                     {"QUOTA", 'F', 19, 11},
+                                     {"AZIENDA", 'N', 7, 1},
+                                     {"cod_ferma", 'C', 10},
+                                     {"DENOM", 'C', 40}});
         builder.feature(PointContent(1, 1), {"abc", "1.5", "7.0", "  F001 \t", "Piazza"})
             .feature(NullContent(), {"", "", "7", "F002", ""});
         seed("stops", builder.rightAlignNumbers().build());
     }
     seed("routes", testing::RoutesShapefile({{"R1", "Linea 1", {{0, 0}, {10, 0}, {10, 5}}}}));
-    seed("routes", testing::RoutesShapefile({{"R1", "Linea 1", {{0, 0}, {10, 5}}}, {"R2", "", {}},
-                                             {"R1", "Altra", {{10, 5}, {0, 0}}}}));
+    seed("routes",
+         testing::RoutesShapefile(
+             {{"R1", "Linea 1", {{0, 0}, {10, 5}}}, {"R2", "", {}}, {"R1", "Altra", {{10, 5}, {0, 0}}}}));
     {
         Bytes twoParts = PolylineContent({{0, 0}, {1, 1}, {2, 2}});
         putInt32(2, twoParts.data() + 36, kLittleEndian);
         ShapefileBuilder builder(3, testing::RouteFields());
-        builder.feature(twoParts, {"7", "R1", ""}).feature(NullContent(), {"7", "R2", ""}).feature(
-            PointContent(1, 1), {"8", "R3", ""});
+        builder.feature(twoParts, {"7", "R1", ""})
+            .feature(NullContent(), {"7", "R2", ""})
+            .feature(PointContent(1, 1), {"8", "R3", ""});
         seed("routes", builder.build());
     }
     for (const char* folder : {"bus_si", "lirr", "mnr"}) {

@@ -23,9 +23,17 @@ public:
     const Rules& rules() const override {
         static constexpr std::string_view kCodeFields[] = {"COD_PERC"};
         static constexpr Rules kRules{
-            texts::kCannotReadRoutesShp, texts::kCannotReadRoutesShx, texts::kCannotReadRoutesDbf,
-            texts::kRoutesAttributesMissing, texts::kForeignRouteBefore, texts::kForeignRouteAfter,
-            kShapeTypePolyline, kCodeFields, 20, "DESCR", 120,
+            texts::kCannotReadRoutesShp,
+            texts::kCannotReadRoutesShx,
+            texts::kCannotReadRoutesDbf,
+            texts::kRoutesAttributesMissing,
+            texts::kForeignRouteBefore,
+            texts::kForeignRouteAfter,
+            kShapeTypePolyline,
+            kCodeFields,
+            20,
+            "DESCR",
+            120,
         };
         return kRules;
     }

@@ -20,9 +20,17 @@ public:
     const Rules& rules() const override {
         static constexpr std::string_view kCodeFields[] = {"COD_FERM", "COD_FERMA"};
         static constexpr Rules kRules{
-            texts::kCannotReadStopsShp, texts::kCannotReadStopsShx, texts::kCannotReadStopsDbf,
-            texts::kStopsAttributesMissing, texts::kForeignStopBefore, texts::kForeignStopAfter,
-            kShapeTypePoint, kCodeFields, 10, "DENOM", 40,
+            texts::kCannotReadStopsShp,
+            texts::kCannotReadStopsShx,
+            texts::kCannotReadStopsDbf,
+            texts::kStopsAttributesMissing,
+            texts::kForeignStopBefore,
+            texts::kForeignStopAfter,
+            kShapeTypePoint,
+            kCodeFields,
+            10,
+            "DENOM",
+            40,
         };
         return kRules;
     }
@@ -57,8 +65,7 @@ public:
     void mergeBatch(const std::string& path) override {
         for (std::int32_t i = 0; i < batch_->count(); ++i) {
             if (StopBatchItem* item = batch_->item(i)) {
-                workspace_.stopTable.add(item->code, item->name, item->x, item->y, workspace_.issueLog,
-                                         path);
+                workspace_.stopTable.add(item->code, item->name, item->x, item->y, workspace_.issueLog, path);
             }
         }
         batch_.reset();

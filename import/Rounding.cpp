@@ -36,9 +36,9 @@ constexpr std::uint64_t kPowersOfTen[] = {
     100000000000000000ull,
 };
 constexpr std::uint64_t kPowersOfFive[] = {
-    1ull,          5ull,           25ull,           125ull,           625ull,           3125ull,
-    15625ull,      78125ull,       390625ull,       1953125ull,       9765625ull,       48828125ull,
-    244140625ull,  1220703125ull,  6103515625ull,   30517578125ull,   152587890625ull,
+    1ull,         5ull,          25ull,         125ull,         625ull,          3125ull,
+    15625ull,     78125ull,      390625ull,     1953125ull,     9765625ull,      48828125ull,
+    244140625ull, 1220703125ull, 6103515625ull, 30517578125ull, 152587890625ull,
 };
 
 // The exact 128-bit product of two 64-bit numbers, as high and low halves.
@@ -138,9 +138,9 @@ double RoundToTwoDecimalsByText(double value) {
 
     // d.dddddddddddddddde±XX: 17 significant digits, correctly rounded.
     std::array<char, 32> scientific{};
-    [[maybe_unused]] const auto printed = std::to_chars(scientific.data(), scientific.data() + scientific.size(),
-                                       value, std::chars_format::scientific,
-                                       kSignificantDigits - 1);
+    [[maybe_unused]] const auto printed =
+        std::to_chars(scientific.data(), scientific.data() + scientific.size(), value,
+                      std::chars_format::scientific, kSignificantDigits - 1);
     assert(printed.ec == std::errc());
     const char* cursor = scientific.data();
     const bool negative = *cursor == '-';
@@ -159,7 +159,9 @@ double RoundToTwoDecimalsByText(double value) {
     // Digit j has the place value 10^(exponent - j): the digits down to the hundredths are
     // the first exponent + 3 of them, and the next one decides the rounding.
     const int kept = exponent + 1 + kDecimals;
-    const auto digitAt = [&](int j) { return j >= 0 && j < count ? digits[static_cast<std::size_t>(j)] : '0'; };
+    const auto digitAt = [&](int j) {
+        return j >= 0 && j < count ? digits[static_cast<std::size_t>(j)] : '0';
+    };
 
     // Hundredths as decimal digits, with one spare place in front for a carry.
     std::array<char, 320> hundredths{};

@@ -93,13 +93,9 @@ Verdict ReadFeatures(MergeWorkspace& workspace, ShapefileReader& reader, Dataset
             return Verdict::FormatError;
         }
         switch (dataset.takeShape(i, content)) {
-        case DatasetImport::ShapeResult::Taken:
-            break;
-        case DatasetImport::ShapeResult::Refused:
-            rejected = true;
-            break;
-        case DatasetImport::ShapeResult::FormatError:
-            return Verdict::FormatError;
+        case DatasetImport::ShapeResult::Taken: break;
+        case DatasetImport::ShapeResult::Refused: rejected = true; break;
+        case DatasetImport::ShapeResult::FormatError: return Verdict::FormatError;
         }
     }
 
@@ -117,17 +113,10 @@ Verdict ReadFeatures(MergeWorkspace& workspace, ShapefileReader& reader, Dataset
         // When several fields serve one role the later one gives the value.
         for (const ValueField& value : valueFields) {
             switch (value.role) {
-            case Role::Company:
-                recordCompany = ParseCompany(FieldText(record, *value.field));
-                break;
-            case Role::Code:
-                code = TrimTrailingWhiteSpace(FieldText(record, *value.field));
-                break;
-            case Role::Text:
-                text = FieldText(record, *value.field);
-                break;
-            case Role::None:
-                break;
+            case Role::Company: recordCompany = ParseCompany(FieldText(record, *value.field)); break;
+            case Role::Code: code = TrimTrailingWhiteSpace(FieldText(record, *value.field)); break;
+            case Role::Text: text = FieldText(record, *value.field); break;
+            case Role::None: break;
             }
         }
         // The first record read while no company is known fixes it (a record of company -1
@@ -138,10 +127,8 @@ Verdict ReadFeatures(MergeWorkspace& workspace, ShapefileReader& reader, Dataset
         if (recordCompany == company) {
             dataset.takeTexts(i, code, text);
         } else {
-            platform.showMessage(Message(MessageKind::Error)
-                                     .text(rules.foreignBefore)
-                                     .text(code)
-                                     .text(rules.foreignAfter));
+            platform.showMessage(
+                Message(MessageKind::Error).text(rules.foreignBefore).text(code).text(rules.foreignAfter));
             rejected = true;
         }
     }
@@ -166,8 +153,8 @@ std::int32_t ParseCompany(std::string_view text) {
         value = std::min(value * 10 + (text[i] - '0'), kLimit);
     }
     value = negative ? -value : value;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 std::string_view TrimTrailingWhiteSpace(std::string_view text) {
@@ -183,17 +170,10 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, DatasetImport&
 
     ShapefileReader reader(platform.files());
     switch (reader.open(path)) {
-    case ShapefileReader::OpenResult::Opened:
-        break;
-    case ShapefileReader::OpenResult::ShpMissing:
-        ShowError(platform, rules.cannotReadShp);
-        return 0;
-    case ShapefileReader::OpenResult::ShxMissing:
-        ShowError(platform, rules.cannotReadShx);
-        return 0;
-    case ShapefileReader::OpenResult::DbfMissing:
-        ShowError(platform, rules.cannotReadDbf);
-        return 0;
+    case ShapefileReader::OpenResult::Opened: break;
+    case ShapefileReader::OpenResult::ShpMissing: ShowError(platform, rules.cannotReadShp); return 0;
+    case ShapefileReader::OpenResult::ShxMissing: ShowError(platform, rules.cannotReadShx); return 0;
+    case ShapefileReader::OpenResult::DbfMissing: ShowError(platform, rules.cannotReadDbf); return 0;
     }
 
     if (!reader.readHeaders()) {
@@ -209,13 +189,9 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, DatasetImport&
     // The company is fixed for the run only if the file is merged.
     std::int32_t company = workspace.companyCode;
     switch (ReadFeatures(workspace, reader, dataset, valueFields, company)) {
-    case Verdict::FormatError:
-        ShowError(platform, texts::kIllegalFormat);
-        return 0;
-    case Verdict::Reject:
-        return 0;
-    case Verdict::Merge:
-        break;
+    case Verdict::FormatError: ShowError(platform, texts::kIllegalFormat); return 0;
+    case Verdict::Reject: return 0;
+    case Verdict::Merge: break;
     }
     workspace.companyCode = company;
     dataset.mergeBatch(path);

@@ -18,7 +18,9 @@ std::unique_ptr<InputFile> OpenOrNull(FileSystem& files, const std::string& path
 }
 
 // A letter of 'a' to 'z' turned into upper case, every other byte unchanged.
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 }  // namespace
 
@@ -83,8 +85,7 @@ bool ShapefileReader::readHeaders() {
     // The .SHX, not the .DBF record count, says how many features there are: every entry
     // that begins before the stated length must be there in full.
     recordCount_ = 0;
-    for (std::int64_t position = kMainHeaderWords; position < shxLengthWords_;
-         position += kShxEntryWords) {
+    for (std::int64_t position = kMainHeaderWords; position < shxLengthWords_; position += kShxEntryWords) {
         if (!readExactly(*shx_, ShxEntry::kSize)) {
             return false;
         }
@@ -108,8 +109,7 @@ bool ShapefileReader::readHeaders() {
             return false;
         }
         DbfFieldDescriptor descriptor = DbfFieldDescriptor::decode(bytes_.data());
-        std::transform(descriptor.name.begin(), descriptor.name.end(), descriptor.name.begin(),
-                       AsciiUpper);
+        std::transform(descriptor.name.begin(), descriptor.name.end(), descriptor.name.begin(), AsciiUpper);
         // Split so that every field's width is its length byte, whatever its type.
         std::int32_t length = descriptor.length;
         std::int32_t decimals = 0;

@@ -89,12 +89,12 @@ private:
     static constexpr std::size_t kFirstChunk = 16;
     // Chunks grow to a few megabytes: large enough for huge pages, so that a table of a
     // million records costs few page faults.
-    static constexpr std::size_t kLargestChunk = std::max<std::size_t>(kFirstChunk, (4u << 20) / sizeof(Node));
+    static constexpr std::size_t kLargestChunk =
+        std::max<std::size_t>(kFirstChunk, (4u << 20) / sizeof(Node));
 
     void addChunk() {
         const std::size_t capacity =
-            chunks_.empty() ? kFirstChunk
-                            : std::min(2 * chunks_.back().capacity(), kLargestChunk);
+            chunks_.empty() ? kFirstChunk : std::min(2 * chunks_.back().capacity(), kLargestChunk);
         // A chunk is never filled past its capacity, so it never reallocates and its nodes
         // keep their addresses.
         chunks_.emplace_back().reserve(capacity);

@@ -45,15 +45,19 @@ public:
         const auto above = below != samples_.end() && *below == prefix
                                ? std::upper_bound(below, samples_.end(), prefix)
                                : below;
-        const std::size_t first = below == samples_.begin() ? 0 : (below - samples_.begin() - 1) * kSampleStep;
-        const std::size_t last = std::min(index_.size(), static_cast<std::size_t>(above - samples_.begin()) * kSampleStep);
+        const std::size_t first =
+            below == samples_.begin() ? 0 : (below - samples_.begin() - 1) * kSampleStep;
+        const std::size_t last =
+            std::min(index_.size(), static_cast<std::size_t>(above - samples_.begin()) * kSampleStep);
         const auto found = std::lower_bound(
-            index_.begin() + static_cast<std::ptrdiff_t>(first), index_.begin() + static_cast<std::ptrdiff_t>(last),
-            prefix, [code](const Entry& entry, std::uint64_t key) {
+            index_.begin() + static_cast<std::ptrdiff_t>(first),
+            index_.begin() + static_cast<std::ptrdiff_t>(last), prefix,
+            [code](const Entry& entry, std::uint64_t key) {
                 return entry.prefix != key ? entry.prefix < key : std::string_view(entry.record->code) < code;
             });
         const auto end = index_.begin() + static_cast<std::ptrdiff_t>(last);
-        return found != end && found->prefix == prefix && found->record->code == code ? found->record : nullptr;
+        return found != end && found->prefix == prefix && found->record->code == code ? found->record
+                                                                                      : nullptr;
     }
 
     // Makes the index cover every record now in the list: the records appended since the
@@ -127,8 +131,8 @@ private:
 
     std::vector<Entry, LargeBlockAllocator<Entry>> index_;
     std::vector<std::uint64_t> samples_;
-    std::vector<Entry, LargeBlockAllocator<Entry>> added_;             // the records appended since the last rebuild
-    const Record* lastIndexed_ = nullptr;  // the list's tail at the last rebuild
+    std::vector<Entry, LargeBlockAllocator<Entry>> added_;  // the records appended since the last rebuild
+    const Record* lastIndexed_ = nullptr;                   // the list's tail at the last rebuild
 };
 
 }  // namespace tramelo

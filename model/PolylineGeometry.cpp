@@ -48,7 +48,9 @@ PolylineGeometry::PolylineGeometry(PolylineGeometry&& other, std::pmr::memory_re
       pointCount_(other.pointCount_),
       points_(std::move(other.points_), memory) {}
 
-void PolylineGeometry::widenBox(double x, double y) { Widen(minX, minY, maxX, maxY, x, y); }
+void PolylineGeometry::widenBox(double x, double y) {
+    Widen(minX, minY, maxX, maxY, x, y);
+}
 
 void PolylineGeometry::setPoint(std::int32_t i, double x, double y) {
     if (!inRange(i)) {

@@ -22,8 +22,7 @@ PolylineGeometry CopyGeometry(const PolylineGeometry& source,
 
 }  // namespace
 
-RouteRecord::RouteRecord(std::string code, std::string description,
-                         const PolylineGeometry* source)
+RouteRecord::RouteRecord(std::string code, std::string description, const PolylineGeometry* source)
     : code(std::move(code)), description(std::move(description)) {
     if (source != nullptr) {
         geometry.emplace(CopyGeometry(*source));
@@ -32,8 +31,7 @@ RouteRecord::RouteRecord(std::string code, std::string description,
 
 bool RouteRecord::equals(const RouteRecord& other) const {
     assert(geometry && other.geometry);
-    return code == other.code && description == other.description &&
-           geometry->equals(*other.geometry);
+    return code == other.code && description == other.description && geometry->equals(*other.geometry);
 }
 
 bool RouteTable::admit(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
@@ -56,10 +54,11 @@ void RouteTable::add(std::string code, std::string description, const PolylineGe
     }
 }
 
-void RouteTable::add(std::string code, std::string description, PolylineGeometry&& geometry,
-                     IssueLog& issues, std::string_view sourcePath) {
+void RouteTable::add(std::string code, std::string description, PolylineGeometry&& geometry, IssueLog& issues,
+                     std::string_view sourcePath) {
     if (admit(code, description, geometry, issues, sourcePath)) {
-        records_.append(std::move(code), std::move(description), PolylineGeometry(std::move(geometry), &pointMemory_));
+        records_.append(std::move(code), std::move(description),
+                        PolylineGeometry(std::move(geometry), &pointMemory_));
     }
 }
 

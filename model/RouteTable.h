@@ -43,12 +43,12 @@ struct RouteRecord {
 class RouteTable {
 public:
     // Offers one route; the table keeps its own copy of geometry when it keeps the route.
-    void add(std::string code, std::string description, const PolylineGeometry& geometry,
-             IssueLog& issues, std::string_view sourcePath);
+    void add(std::string code, std::string description, const PolylineGeometry& geometry, IssueLog& issues,
+             std::string_view sourcePath);
     // The same for a geometry the caller no longer needs: a kept route takes it over, its
     // points moved into the table's memory.
-    void add(std::string code, std::string description, PolylineGeometry&& geometry,
-             IssueLog& issues, std::string_view sourcePath);
+    void add(std::string code, std::string description, PolylineGeometry&& geometry, IssueLog& issues,
+             std::string_view sourcePath);
 
     const RouteRecord* find(std::string_view code) const { return index_.find(code); }
     void rebuildIndex() { index_.rebuild(records_); }

@@ -27,11 +27,8 @@ struct StopRecord {
 
     // Same code and name byte for byte, same coordinates by IEEE equality (no tolerance:
     // a NaN never equals, +0.0 equals -0.0).
-    bool equals(const StopRecord& other) const {
-        return matches(other.code, other.name, other.x, other.y);
-    }
-    bool matches(std::string_view otherCode, std::string_view otherName, double otherX,
-                 double otherY) const {
+    bool equals(const StopRecord& other) const { return matches(other.code, other.name, other.x, other.y); }
+    bool matches(std::string_view otherCode, std::string_view otherName, double otherX, double otherY) const {
         return code == otherCode && name == otherName && x == otherX && y == otherY;
     }
 

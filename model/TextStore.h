@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstring>
 #include <memory_resource>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tramelo {
@@ -18,7 +18,8 @@ class TextStore {
 public:
     // Blocks come from memory: the usual heap by default, large blocks for a store that
     // lives as long as the run.
-    explicit TextStore(std::pmr::memory_resource* memory = std::pmr::get_default_resource()) : memory_(memory) {}
+    explicit TextStore(std::pmr::memory_resource* memory = std::pmr::get_default_resource())
+        : memory_(memory) {}
 
     // A copy of text inside the store.
     std::string_view store(std::string_view text) {
@@ -28,7 +29,8 @@ public:
         if (text.size() > capacity_ - used_) {
             // Blocks double up to a few megabytes, so small files stay small and large
             // ones get blocks fit for huge pages.
-            const std::size_t size = std::max(std::min(2 * capacity_, kLargestBlock), std::max(kFirstBlock, text.size()));
+            const std::size_t size =
+                std::max(std::min(2 * capacity_, kLargestBlock), std::max(kFirstBlock, text.size()));
             blocks_.emplace_back(*memory_, size);
             used_ = 0;
             capacity_ = size;

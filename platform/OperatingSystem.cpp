@@ -40,7 +40,9 @@ namespace {
 
 constexpr std::size_t kHugePage = 2 * 1024 * 1024;
 
-std::size_t MappedSize(std::size_t size) { return (size + kHugePage - 1) / kHugePage * kHugePage; }
+std::size_t MappedSize(std::size_t size) {
+    return (size + kHugePage - 1) / kHugePage * kHugePage;
+}
 
 }  // namespace
 
@@ -56,7 +58,8 @@ void* AllocateLargeBlock(std::size_t size) {
         throw std::bad_alloc();
     }
     auto* start = static_cast<char*>(raw);
-    auto* aligned = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(start) + kHugePage - 1) / kHugePage * kHugePage);
+    auto* aligned = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(start) + kHugePage - 1) /
+                                            kHugePage * kHugePage);
     if (aligned > start) {
         munmap(start, static_cast<std::size_t>(aligned - start));
     }
@@ -78,9 +81,13 @@ void FreeLargeBlock(void* block, std::size_t size) noexcept {
 
 #else
 
-void* AllocateLargeBlock(std::size_t size) { return ::operator new(size); }
+void* AllocateLargeBlock(std::size_t size) {
+    return ::operator new(size);
+}
 
-void FreeLargeBlock(void* block, std::size_t) noexcept { ::operator delete(block); }
+void FreeLargeBlock(void* block, std::size_t) noexcept {
+    ::operator delete(block);
+}
 
 #endif
 
@@ -89,7 +96,9 @@ namespace {
 class LargeBlockResource final : public std::pmr::memory_resource {
     void* do_allocate(std::size_t bytes, std::size_t) override { return AllocateLargeBlock(bytes); }
     void do_deallocate(void* block, std::size_t bytes, std::size_t) override { FreeLargeBlock(block, bytes); }
-    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
+    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
+        return this == &other;
+    }
 };
 
 }  // namespace

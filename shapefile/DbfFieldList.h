@@ -19,10 +19,10 @@ struct DbfField {
         : name(name), type(type), length(length), decimals(decimals), width(width) {}
 
     std::string name;
-    std::uint8_t type;      // the descriptor's letter; only 'N' changes the width rule
-    std::int32_t length;    // for 'N' with decimals: the integer digits only
-    std::int32_t decimals;  // 0 for none
-    std::int32_t width;     // bytes the value occupies in a record
+    std::uint8_t type;        // the descriptor's letter; only 'N' changes the width rule
+    std::int32_t length;      // for 'N' with decimals: the integer digits only
+    std::int32_t decimals;    // 0 for none
+    std::int32_t width;       // bytes the value occupies in a record
     std::int32_t offset = 0;  // from the byte after the deletion flag; set by computeOffsets
     DbfField* next = nullptr;
 };
@@ -31,8 +31,8 @@ class DbfFieldList {
 public:
     // Appends a field whose width is its length, except for type 'N': plus 1 with a sign,
     // plus the decimals and the decimal point when decimals is not 0.
-    DbfField& append(std::string_view name, std::uint8_t type, std::int32_t length,
-                     std::int32_t decimals, bool withSign);
+    DbfField& append(std::string_view name, std::uint8_t type, std::int32_t length, std::int32_t decimals,
+                     bool withSign);
 
     // Gives each field its offset, in list order, and returns the total width.
     std::int32_t computeOffsets();

@@ -37,7 +37,7 @@ public:
         // make the window grow past the file.
         const std::int64_t position = windowStart_ + static_cast<std::int64_t>(cursor_);
         size = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(size),
-                                                                std::max<std::int64_t>(size_ - position, 0)));
+                                                               std::max<std::int64_t>(size_ - position, 0)));
         if (filled_ - cursor_ < size) {
             refill(size);
         }
@@ -97,11 +97,11 @@ private:
 
     std::filebuf file_;
     std::int64_t size_ = 0;
-    std::int64_t filePosition_ = 0;      // where the next system read starts, -1 when unknown
+    std::int64_t filePosition_ = 0;  // where the next system read starts, -1 when unknown
     std::vector<std::uint8_t> window_;
-    std::int64_t windowStart_ = 0;       // file position of window_[0]
-    std::size_t filled_ = 0;             // valid bytes in the window
-    std::size_t cursor_ = 0;             // next byte to hand out
+    std::int64_t windowStart_ = 0;  // file position of window_[0]
+    std::size_t filled_ = 0;        // valid bytes in the window
+    std::size_t cursor_ = 0;        // next byte to hand out
 };
 
 // Writes through a large buffer of its own. The stream's own buffering sends every write of
@@ -184,8 +184,7 @@ std::unique_ptr<OutputFile> DiskFileSystem::createForWriting(const std::string& 
 bool DiskFileSystem::isReadOnly(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(NativePath(path), error);
-    return !error && fs::exists(status) &&
-           (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+    return !error && fs::exists(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none;
 }
 
 void DiskFileSystem::replace(const std::string& from, const std::string& target) {

@@ -72,13 +72,10 @@ void ShxEntry::encode(std::uint8_t* bytes) const {
 DbfHeader DbfHeader::decode(const std::uint8_t* bytes) {
     DbfHeader header;
     header.version = bytes[0];
-    header.lastUpdate = {1900 + bytes[kDbfDateOffset], bytes[kDbfDateOffset + 1],
-                         bytes[kDbfDateOffset + 2]};
+    header.lastUpdate = {1900 + bytes[kDbfDateOffset], bytes[kDbfDateOffset + 1], bytes[kDbfDateOffset + 2]};
     header.recordCount = getInt32(bytes + kDbfRecordCountOffset, kLittleEndian);
-    header.headerLength =
-        static_cast<std::uint16_t>(getInt16(bytes + kDbfHeaderLengthOffset, kLittleEndian));
-    header.recordLength =
-        static_cast<std::uint16_t>(getInt16(bytes + kDbfRecordLengthOffset, kLittleEndian));
+    header.headerLength = static_cast<std::uint16_t>(getInt16(bytes + kDbfHeaderLengthOffset, kLittleEndian));
+    header.recordLength = static_cast<std::uint16_t>(getInt16(bytes + kDbfRecordLengthOffset, kLittleEndian));
     return header;
 }
 

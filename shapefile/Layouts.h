@@ -27,8 +27,8 @@ constexpr int kPointContentSize = 20;
 constexpr int kPolylineBoxOffset = 4;
 constexpr int kPolylineNumPartsOffset = 36;
 constexpr int kPolylineNumPointsOffset = 40;
-constexpr int kPolylineFixedSize = 44;           // up to the part indexes
-constexpr int kSinglePartPointsOffset = 48;      // one part index, then the points
+constexpr int kPolylineFixedSize = 44;       // up to the part indexes
+constexpr int kSinglePartPointsOffset = 48;  // one part index, then the points
 constexpr int kPointSize = 16;
 
 // .DBF

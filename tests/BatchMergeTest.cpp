@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -55,10 +55,11 @@ TEST_F(BatchMergeTest, MessagesAreUtf8OnTheRightStream) {
     EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp", "-s", "/in/foreign/RT_NODI.shp",
                    "-r", "/in/missing.shp", "-o", "/out"}),
               kExitFailure);
-    EXPECT_EQ(err.str(),
-              "attenzione: Attenzione: lo shapefile indicato\n\n/in/a/RT_NODI.shp\n\nrisulta gi\xC3\xA0 acquisito\n"
-              "errore: la fermata \"G1\" non appartiene all'azienda\n"
-              "errore: Non \xC3\xA8 possibile leggere il file RT_ITIN.SHP\n");
+    EXPECT_EQ(
+        err.str(),
+        "attenzione: Attenzione: lo shapefile indicato\n\n/in/a/RT_NODI.shp\n\nrisulta gi\xC3\xA0 acquisito\n"
+        "errore: la fermata \"G1\" non appartiene all'azienda\n"
+        "errore: Non \xC3\xA8 possibile leggere il file RT_ITIN.SHP\n");
     EXPECT_EQ(out.str(), "Sono state esportate 1 fermate\nSono stati esportati 0 percorsi\n");
     EXPECT_TRUE(files.exists("/out/RT_ITIN.SHP"));
 }
@@ -83,7 +84,8 @@ TEST_F(BatchMergeTest, NothingToWriteWritesNothing) {
 TEST_F(BatchMergeTest, OutputFailureExitsWithOne) {
     files.missingFolders.insert("/nowhere");
     EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-o", "/nowhere"}), kExitFailure);
-    EXPECT_NE(err.str().find("attenzione: Impossibile creare\n\n/nowhere/ReportFusione.txt\n"), std::string::npos);
+    EXPECT_NE(err.str().find("attenzione: Impossibile creare\n\n/nowhere/ReportFusione.txt\n"),
+              std::string::npos);
     EXPECT_EQ(out.str(), "");
 }
 
@@ -97,12 +99,12 @@ TEST_F(BatchMergeTest, TrailingSeparatorsAreDropped) {
 TEST_F(BatchMergeTest, UsageErrorsExitWithTwo) {
     const std::vector<std::vector<std::string>> wrong = {
         {},
-        {"-s", "/in/a/RT_NODI.shp"},                 // no output
-        {"-o", "/out"},                              // no input
-        {"-s"},                                      // missing argument
+        {"-s", "/in/a/RT_NODI.shp"},  // no output
+        {"-o", "/out"},               // no input
+        {"-s"},                       // missing argument
         {"-s", "/in/a/RT_NODI.shp", "-o"},
-        {"-x", "-o", "/out"},                        // unknown option
-        {"/in/a/RT_NODI.shp", "-o", "/out"},         // a file without -s or -r
+        {"-x", "-o", "/out"},                 // unknown option
+        {"/in/a/RT_NODI.shp", "-o", "/out"},  // a file without -s or -r
         {"-s", "/in/a/RT_NODI.shp", "-o", "/a", "-o", "/b"},
     };
     for (const auto& args : wrong) {
@@ -128,10 +130,11 @@ TEST(BatchMergeProgramTest, MergesTheSamplesOnDisk) {
     fs::remove_all(folder);
     fs::create_directories(folder);
     const std::string samples = TRAMELO_SAMPLES_DIR;
-    const std::string command = std::string(TRAMELO_MERGE_PROGRAM) + " -s " + samples + "/lirr/RT_NODI.SHP -s " +
-                                samples + "/mnr/RT_NODI.SHP -r " + samples + "/mnr/RT_ITIN.SHP -s " + samples +
-                                "/lirr/RT_NODI.SHP -o " + folder.string() + " > " + (folder / "out.txt").string() +
-                                " 2> " + (folder / "err.txt").string() + " < /dev/null";
+    const std::string command = std::string(TRAMELO_MERGE_PROGRAM) + " -s " + samples +
+                                "/lirr/RT_NODI.SHP -s " + samples + "/mnr/RT_NODI.SHP -r " + samples +
+                                "/mnr/RT_ITIN.SHP -s " + samples + "/lirr/RT_NODI.SHP -o " + folder.string() +
+                                " > " + (folder / "out.txt").string() + " 2> " +
+                                (folder / "err.txt").string() + " < /dev/null";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
@@ -139,7 +142,8 @@ TEST(BatchMergeProgramTest, MergesTheSamplesOnDisk) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    EXPECT_EQ(read(folder / "out.txt"), "Sono state esportate 177 fermate\nSono stati esportati 38 percorsi\n");
+    EXPECT_EQ(read(folder / "out.txt"),
+              "Sono state esportate 177 fermate\nSono stati esportati 38 percorsi\n");
     EXPECT_EQ(read(folder / "err.txt"), "attenzione: Attenzione: lo shapefile indicato\n\n" + samples +
                                             "/lirr/RT_NODI.SHP\n\nrisulta gi\xC3\xA0 acquisito\n");
     for (const char* name : {"ReportFusione.txt", "RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_ITIN.SHP",

@@ -16,11 +16,11 @@ TEST(DbfFieldListTest, WidthFollowsTypeSignAndDecimals) {
         std::int32_t width;
     };
     const Case cases[] = {
-        {'N', 4, 0, true, 5},   {'N', 4, 0, false, 4},  {'N', 3, 2, false, 6},
-        {'N', 3, 2, true, 7},   {'N', 6, 3, false, 10},  // a descriptor of length 10, 3 decimals
-        {'C', 40, 0, true, 40}, {'D', 8, 0, true, 8},   {'L', 1, 0, false, 1},
-        {'F', 19, 5, true, 19}, {'M', 10, 2, true, 10}, {'X', 20, 0, true, 20},
-        {'n', 4, 2, true, 4},  // only the capital N counts as numeric
+        {'N', 4, 0, true, 5},   {'N', 4, 0, false, 4},  {'N', 3, 2, false, 6}, {'N', 3, 2, true, 7},
+        {'N', 6, 3, false, 10},  // a descriptor of length 10, 3 decimals
+        {'C', 40, 0, true, 40}, {'D', 8, 0, true, 8},   {'L', 1, 0, false, 1}, {'F', 19, 5, true, 19},
+        {'M', 10, 2, true, 10}, {'X', 20, 0, true, 20}, {'n', 4, 2, true, 4},  // only the capital N counts as
+                                                                               // numeric
     };
     for (const Case& c : cases) {
         DbfFieldList list;

@@ -39,7 +39,8 @@ protected:
     }
     void AddRoute(const std::string& code, const std::string& description, std::vector<Point> points) {
         const auto n = static_cast<std::int32_t>(points.size());
-        workspace.routeTable.add(code, description, PolylineGeometry(n, PointArray(points.begin(), points.end())),
+        workspace.routeTable.add(code, description,
+                                 PolylineGeometry(n, PointArray(points.begin(), points.end())),
                                  workspace.issueLog, "in.shp");
     }
     const Bytes& Out(const std::string& name) const { return platform.memory.bytes(JoinPath("/out", name)); }
@@ -85,8 +86,7 @@ TEST_F(ExportTest, OneStopMakesTheKnownFiles) {
     const Bytes& shp = Out("RT_NODI.SHP");
     ASSERT_EQ(shp.size(), 128u);
     ExpectHeader(shp, 64, 1, 10.5, 20.25, 10.5, 20.25);
-    EXPECT_EQ(Bytes(shp.begin() + 100, shp.begin() + 112),
-              (Bytes{0, 0, 0, 1, 0, 0, 0, 10, 1, 0, 0, 0}));
+    EXPECT_EQ(Bytes(shp.begin() + 100, shp.begin() + 112), (Bytes{0, 0, 0, 1, 0, 0, 0, 10, 1, 0, 0, 0}));
     EXPECT_EQ(DoubleAt(shp, 112), 10.5);
     EXPECT_EQ(DoubleAt(shp, 120), 20.25);
 
@@ -177,8 +177,7 @@ TEST_F(ExportTest, RoutesOfThreeAndTwoPoints) {
     EXPECT_EQ(Concat({Bytes(dbf.begin() + 32, dbf.begin() + 128), Bytes{dbf[128]}}),
               Concat({Descriptor("AZIENDA", 'N', 5), Descriptor("COD_PERC", 'C', 20),
                       Descriptor("DESCR", 'C', 120), Bytes{0x0D}}));
-    EXPECT_EQ(TextAt(dbf, 129, 146),
-              " 7    R1" + std::string(18, ' ') + "Linea 1" + std::string(113, ' '));
+    EXPECT_EQ(TextAt(dbf, 129, 146), " 7    R1" + std::string(18, ' ') + "Linea 1" + std::string(113, ' '));
 }
 
 TEST_F(ExportTest, RouteWithoutPointsCarriesTheEmptyBox) {

@@ -13,12 +13,15 @@
 namespace tramelo::testing {
 namespace {
 
-const std::vector<std::string> kOutputs = {"ReportFusione.txt", "RT_NODI.SHP", "RT_NODI.SHX",
-                                           "RT_NODI.DBF",       "RT_ITIN.SHP", "RT_ITIN.SHX",
-                                           "RT_ITIN.DBF"};
+const std::vector<std::string> kOutputs = {"ReportFusione.txt", "RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF",
+                                           "RT_ITIN.SHP",       "RT_ITIN.SHX", "RT_ITIN.DBF"};
 
-std::string CannotCreate(const std::string& path) { return "Impossibile creare\n\n" + path; }
-std::string CannotWrite(const std::string& path) { return "Impossibile scrivere\n\n" + path; }
+std::string CannotCreate(const std::string& path) {
+    return "Impossibile creare\n\n" + path;
+}
+std::string CannotWrite(const std::string& path) {
+    return "Impossibile scrivere\n\n" + path;
+}
 
 class FinishFailureTest : public ::testing::Test {
 protected:
@@ -91,7 +94,8 @@ TEST_F(FinishFailureTest, WriteFailureEndsFinishAndKeepsEarlierOutputs) {
     // Find the first write of the stops' .SHX in a run that succeeds.
     ASSERT_TRUE(workspace.Finish("/out"));
     const auto write = std::find_if(faulty.steps.begin(), faulty.steps.end(), [](const auto& step) {
-        return step.operation == FaultyFileSystem::Operation::Write && step.path == "/out/RT_NODI.SHX.partial";
+        return step.operation == FaultyFileSystem::Operation::Write &&
+               step.path == "/out/RT_NODI.SHX.partial";
     });
     ASSERT_NE(write, faulty.steps.end());
     const int firstWrite = static_cast<int>(write - faulty.steps.begin()) + 1;
@@ -105,8 +109,8 @@ TEST_F(FinishFailureTest, WriteFailureEndsFinishAndKeepsEarlierOutputs) {
     // The report was already complete; the stops are as they were and the routes not tried.
     EXPECT_EQ(platform.texts(), std::vector<std::string>{CannotWrite("/out/RT_NODI.SHX")});
     EXPECT_FALSE(IsEarlier("ReportFusione.txt"));
-    for (const char* name : {"RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_ITIN.SHP", "RT_ITIN.SHX",
-                             "RT_ITIN.DBF"}) {
+    for (const char* name :
+         {"RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_ITIN.SHP", "RT_ITIN.SHX", "RT_ITIN.DBF"}) {
         EXPECT_TRUE(IsEarlier(name)) << name;
     }
     EXPECT_EQ(memory.files.size(), kOutputs.size());

@@ -14,7 +14,9 @@ constexpr char kAttributesMissing[] =
     "lo ShapeFile non presenta gli attributi obbligatori di RT_ITIN oppure non contiene "
     "entit\xE0 lineari";
 
-std::string NotLine(int i) { return "l'entit\xE0 \"" + std::to_string(i) + "\" non \xE8 di tipo lineare"; }
+std::string NotLine(int i) {
+    return "l'entit\xE0 \"" + std::to_string(i) + "\" non \xE8 di tipo lineare";
+}
 std::string ForeignRoute(const std::string& code) {
     return "il percorso \"" + code + "\" non appartiene all'azienda";
 }
@@ -63,42 +65,23 @@ TEST_F(ImportRoutesTest, MissingFilesAreNamedAsRoutes) {
 }
 
 TEST_F(ImportRoutesTest, RequiredAttributesAndShapeType) {
-    struct Case {
-        std::vector<FieldSpec> fields;
-        std::int32_t shapeType;
-        bool accepted;
-        const char* what;
-    };
     const FieldSpec company{"AZIENDA", 'N', 5};
     const FieldSpec code{"COD_PERC", 'C', 20};
     const FieldSpec text{"DESCR", 'C', 120};
-    const Case cases[] = {
-        {{company, code, text}, 3, true, "standard"},
-        {{{"cod_perc", 'C', 20}, {"descr", 'C', 120}, {"AZIENDA", 'N', 7, 1}}, 3, true, "any order"},
-        {{company, code, {"DESCR", 'C', 121}}, 3, false, "description too wide"},
-        {{company, {"COD_PERC", 'C', 21}, text}, 3, false, "code too wide"},
-        {{company, {"COD_PERCOR", 'C', 20}, text}, 3, false, "COD_PERCOR"},
-        {{company, {"COD_FERM", 'C', 10}, text}, 3, false, "a stop code"},
-        {{company, code, text}, 1, false, "points"},
-        {{company, code, text}, 5, false, "polygons"},
-        {{company, code, text}, 13, false, "polylines with heights"},
-        {{company, code, text}, 23, false, "polylines with measures"},
-    };
-    int file = 0;
-    for (const Case& c : cases) {
-        platform.messages.clear();
-        ShapefileBuilder builder(c.shapeType, c.fields);
-        std::vector<std::string> values;
-        for (const FieldSpec& field : c.fields) {
-            values.push_back(field.name == "AZIENDA" ? "7" : "V");
-        }
-        builder.feature(PolylineContent({{0, 0}}), values);
-        const AddOutcome outcome = AddRoutes(builder.build(), "/in/" + std::to_string(file++) + ".shp");
-        EXPECT_EQ(outcome, c.accepted ? AddOutcome::Acquired : AddOutcome::Rejected) << c.what;
-        EXPECT_EQ(platform.texts(), c.accepted ? std::vector<std::string>{}
-                                               : std::vector<std::string>{kAttributesMissing})
-            << c.what;
-    }
+    CheckFieldCases(
+        {
+            {{company, code, text}, 3, true, "standard"},
+            {{{"cod_perc", 'C', 20}, {"descr", 'C', 120}, {"AZIENDA", 'N', 7, 1}}, 3, true, "any order"},
+            {{company, code, {"DESCR", 'C', 121}}, 3, false, "description too wide"},
+            {{company, {"COD_PERC", 'C', 21}, text}, 3, false, "code too wide"},
+            {{company, {"COD_PERCOR", 'C', 20}, text}, 3, false, "COD_PERCOR"},
+            {{company, {"COD_FERM", 'C', 10}, text}, 3, false, "a stop code"},
+            {{company, code, text}, 1, false, "points"},
+            {{company, code, text}, 5, false, "polygons"},
+            {{company, code, text}, 13, false, "polylines with heights"},
+            {{company, code, text}, 23, false, "polylines with measures"},
+        },
+        /*asRoutes=*/true, kAttributesMissing);
 }
 
 TEST_F(ImportRoutesTest, StopsFilePickedAsRoutesIsRefusedBeforeItsFeatures) {

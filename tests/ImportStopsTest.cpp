@@ -12,7 +12,9 @@ constexpr char kAttributesMissing[] =
     "lo ShapeFile non presenta gli attributi obbligatori di RT_NODI oppure non contiene "
     "entit\xE0 puntuali";
 
-std::string NotPoint(int i) { return "l'entit\xE0 \"" + std::to_string(i) + "\" non \xE8 di tipo puntuale"; }
+std::string NotPoint(int i) {
+    return "l'entit\xE0 \"" + std::to_string(i) + "\" non \xE8 di tipo puntuale";
+}
 std::string ForeignStop(const std::string& code) {
     return "la fermata \"" + code + "\" non appartiene all'azienda";
 }
@@ -131,7 +133,8 @@ TEST_F(ImportStopsTest, ShxLengthCountsTheFeatures) {
 TEST_F(ImportStopsTest, DbfRecordCountIsNeverCompared) {
     ShapefileBytes files = StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}});
     SetInt32(files.dbf, 4, 999, 'L');
-    const ShapefileBytes extra = StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}, {"F3", "Tre", 3, 3}});
+    const ShapefileBytes extra =
+        StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}, {"F3", "Tre", 3, 3}});
     ShapefileBytes moreRecords = files;
     moreRecords.dbf = extra.dbf;  // three records for two features: the third is ignored
     EXPECT_EQ(AddStops(files, "/in/a.shp"), AddOutcome::Acquired);
@@ -145,57 +148,41 @@ TEST_F(ImportStopsTest, DbfRecordCountIsNeverCompared) {
 }
 
 TEST_F(ImportStopsTest, RequiredAttributesAndShapeType) {
-    struct Case {
-        std::vector<FieldSpec> fields;
-        std::int32_t shapeType;
-        bool accepted;
-        const char* what;
-    };
     const FieldSpec company{"AZIENDA", 'N', 5};
     const FieldSpec code{"COD_FERM", 'C', 10};
     const FieldSpec name{"DENOM", 'C', 40};
-    const Case cases[] = {
-        {{company, code, name}, 1, true, "standard"},
-        {{{"azienda", 'N', 5}, {"cod_ferma", 'C', 10}, {"Denom", 'C', 40}}, 1, true, "lower case names"},
-        {{company, {"COD_FERMA", 'C', 10}, name}, 1, true, "COD_FERMA"},
-        {{company, {"COD_FERM", 'C', 8}, {"DENOM", 'C', 12}}, 1, true, "narrower texts"},
-        {{{"AZIENDA", 'N', 7, 1}, code, name}, 1, true, "five digits and one decimal"},
-        {{{"AZIENDA", 'N', 6}, code, name}, 1, false, "six digits"},
-        {{{"AZIENDA", 'N', 9, 2}, code, name}, 1, false, "six digits and two decimals"},
-        {{{"AZIENDA", 'C', 5}, code, name}, 1, false, "company as text"},
-        {{company, {"COD_FERM", 'C', 11}, name}, 1, false, "code too wide"},
-        {{company, {"COD_FER", 'C', 10}, name}, 1, false, "COD_FER"},
-        {{company, {"COD_FERM ", 'C', 10}, name}, 1, false, "name with a blank"},
-        {{company, {"COD_FERM", 'N', 10}, name}, 1, false, "numeric code"},
-        {{company, code, {"DENOM", 'C', 41}}, 1, false, "name too wide"},
-        {{company, code}, 1, false, "no name"},
-        {{code, name}, 1, false, "no company"},
-        {{company, code, name}, 3, false, "polylines"},
-        {{company, code, name}, 8, false, "multipoints"},
-        {{company, code, name}, 11, false, "points with heights"},
-        {{company, code, name}, 21, false, "points with measures"},
-        {{{"F", 'F', 19, 11}, {"M", 'M', 10}, company, code, name}, 1, true, "other fields first"},
-    };
-    int file = 0;
-    for (const Case& c : cases) {
-        platform.messages.clear();
-        ShapefileBuilder builder(c.shapeType, c.fields);
-        std::vector<std::string> values;
-        for (const FieldSpec& field : c.fields) {
-            values.push_back(field.name == "AZIENDA" || field.name == "azienda" ? "7" : "V");
-        }
-        builder.feature(PointContent(1, 1), values);
-        const AddOutcome outcome = AddStops(builder.build(), "/in/" + std::to_string(file++) + ".shp");
-        EXPECT_EQ(outcome, c.accepted ? AddOutcome::Acquired : AddOutcome::Rejected) << c.what;
-        EXPECT_EQ(platform.texts(), c.accepted ? std::vector<std::string>{}
-                                               : std::vector<std::string>{kAttributesMissing})
-            << c.what;
-    }
+    CheckFieldCases(
+        {
+            {{company, code, name}, 1, true, "standard"},
+            {{{"azienda", 'N', 5}, {"cod_ferma", 'C', 10}, {"Denom", 'C', 40}}, 1, true, "lower case names"},
+            {{company, {"COD_FERMA", 'C', 10}, name}, 1, true, "COD_FERMA"},
+            {{company, {"COD_FERM", 'C', 8}, {"DENOM", 'C', 12}}, 1, true, "narrower texts"},
+            {{{"AZIENDA", 'N', 7, 1}, code, name}, 1, true, "five digits and one decimal"},
+            {{{"AZIENDA", 'N', 6}, code, name}, 1, false, "six digits"},
+            {{{"AZIENDA", 'N', 9, 2}, code, name}, 1, false, "six digits and two decimals"},
+            {{{"AZIENDA", 'C', 5}, code, name}, 1, false, "company as text"},
+            {{company, {"COD_FERM", 'C', 11}, name}, 1, false, "code too wide"},
+            {{company, {"COD_FER", 'C', 10}, name}, 1, false, "COD_FER"},
+            {{company, {"COD_FERM ", 'C', 10}, name}, 1, false, "name with a blank"},
+            {{company, {"COD_FERM", 'N', 10}, name}, 1, false, "numeric code"},
+            {{company, code, {"DENOM", 'C', 41}}, 1, false, "name too wide"},
+            {{company, code}, 1, false, "no name"},
+            {{code, name}, 1, false, "no company"},
+            {{company, code, name}, 3, false, "polylines"},
+            {{company, code, name}, 8, false, "multipoints"},
+            {{company, code, name}, 11, false, "points with heights"},
+            {{company, code, name}, 21, false, "points with measures"},
+            {{{"F", 'F', 19, 11}, {"M", 'M', 10}, company, code, name}, 1, true, "other fields first"},
+        },
+        /*asRoutes=*/false, kAttributesMissing);
 }
 
 TEST_F(ImportStopsTest, FieldsBeforeTheRequiredOnesDoNotShiftTheirValues) {
-    ShapefileBuilder builder(1, {{"NOTE", 'C', 3}, {"QUOTA", 'F', 19, 11}, {"AZIENDA", 'N', 7, 1},
-                                 {"COD_FERMA", 'C', 10}, {"DENOM", 'C', 40}});
+    ShapefileBuilder builder(1, {{"NOTE", 'C', 3},
+                                 {"QUOTA", 'F', 19, 11},
+                                 {"AZIENDA", 'N', 7, 1},
+                                 {"COD_FERMA", 'C', 10},
+                                 {"DENOM", 'C', 40}});
     builder.feature(PointContent(1, 1), {"abc", "123.45678901234", "  12.50", "  F001 \t\r", "Piazza"});
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
     EXPECT_EQ(workspace.companyCode, 12);
@@ -204,8 +191,11 @@ TEST_F(ImportStopsTest, FieldsBeforeTheRequiredOnesDoNotShiftTheirValues) {
 }
 
 TEST_F(ImportStopsTest, LaterFitFieldOfARoleGivesTheValue) {
-    ShapefileBuilder builder(1, {{"COD_FERM", 'C', 10}, {"AZIENDA", 'N', 5}, {"DENOM", 'C', 40},
-                                 {"COD_FERMA", 'C', 10}, {"AZIENDA", 'N', 3}});
+    ShapefileBuilder builder(1, {{"COD_FERM", 'C', 10},
+                                 {"AZIENDA", 'N', 5},
+                                 {"DENOM", 'C', 40},
+                                 {"COD_FERMA", 'C', 10},
+                                 {"AZIENDA", 'N', 3}});
     builder.feature(PointContent(1, 1), {"FIRST", "7", "Piazza", "SECOND", "012"});
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
     EXPECT_EQ(StopCodes(), std::vector<std::string>{"SECOND"});
@@ -215,8 +205,12 @@ TEST_F(ImportStopsTest, LaterFitFieldOfARoleGivesTheValue) {
 // A field too wide for its role never gives a value: the value could not be written back
 // whole, and cut codes would merge stops that differ.
 TEST_F(ImportStopsTest, UnfitFieldsOfARoleAreIgnored) {
-    ShapefileBuilder builder(1, {{"AZIENDA", 'N', 5}, {"COD_FERM", 'C', 10}, {"DENOM", 'C', 40},
-                                 {"COD_FERMA", 'C', 50}, {"DENOM", 'C', 60}, {"AZIENDA", 'C', 12}});
+    ShapefileBuilder builder(1, {{"AZIENDA", 'N', 5},
+                                 {"COD_FERM", 'C', 10},
+                                 {"DENOM", 'C', 40},
+                                 {"COD_FERMA", 'C', 50},
+                                 {"DENOM", 'C', 60},
+                                 {"AZIENDA", 'C', 12}});
     builder.feature(PointContent(1, 1),
                     {"7", "SHORT", "Piazza", std::string(50, 'L'), std::string(60, 'N'), "123456789"});
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
@@ -230,16 +224,16 @@ TEST_F(ImportStopsTest, CodesLoseOnlyTrailingWhiteSpace) {
     builder.feature(PointContent(1, 1), {"7", "F001", "A"})
         .feature(PointContent(2, 2), {"7", "  F002", "B"})
         .feature(PointContent(3, 3), {"7", "F003\t\v\f\r\n", "C"})
-        .feature(PointContent(4, 4), {"7", "F004\xA0", "D"})  // a non-breaking space is kept
-        .feature(PointContent(5, 5), {"7", "", "E"})          // an all-blank code is allowed
+        .feature(PointContent(4, 4), {"7", "F004\xA0", "D"})                // a non-breaking space is kept
+        .feature(PointContent(5, 5), {"7", "", "E"})                        // an all-blank code is allowed
         .feature(PointContent(6, 6), {"7", std::string("F0\0X", 4), "F"});  // a NUL ends the value
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
     EXPECT_EQ(StopCodes(), (std::vector<std::string>{"F001", "  F002", "F003", "F004\xA0", "", "F0"}));
 }
 
 TEST_F(ImportStopsTest, CoordinatesAreRoundedToTwoDecimals) {
-    EXPECT_EQ(AddStops(StopsShapefile({{"A", "", 2.125, -2.125}, {"B", "", 0.145, 5.678},
-                                       {"C", "", 1.075, 563372.245}})),
+    EXPECT_EQ(AddStops(StopsShapefile(
+                  {{"A", "", 2.125, -2.125}, {"B", "", 0.145, 5.678}, {"C", "", 1.075, 563372.245}})),
               AddOutcome::Acquired);
     std::vector<double> coordinates;
     for (const StopRecord& stop : workspace.stopTable) {
@@ -262,8 +256,8 @@ TEST_F(ImportStopsTest, NonPointFeaturesAreNamedByPosition) {
         .feature(PolylineContent({{0, 0}, {1, 1}}), {"9", "F3", "D"});  // both wrong
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Rejected);
     // Every geometry message comes before every attribute message.
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{NotPoint(2), NotPoint(3), ForeignStop("F1"),
-                                                          ForeignStop("F3")}));
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{NotPoint(2), NotPoint(3), ForeignStop("F1"), ForeignStop("F3")}));
     ExpectUntouched();
 }
 
@@ -328,12 +322,12 @@ TEST_F(ImportStopsTest, RecordsAreFoundThroughTheIndexNotByPosition) {
 TEST_F(ImportStopsTest, SizesThatReachPastTheFileAreFormatErrors) {
     const ShapefileBytes valid = StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}});
     std::vector<ShapefileBytes> broken(6, valid);
-    SetInt32(broken[0].shx, 108, 1 << 30, 'B');        // offset far past the .SHP
-    SetInt32(broken[1].shx, 108, -14, 'B');            // negative offset
-    SetInt32(broken[2].shx, 112, 0x7FFFFFF0, 'B');     // content length of gigabytes
-    SetInt32(broken[3].shx, 112, -10, 'B');            // negative content length
-    SetInt32(broken[4].shx, 108, 64 + 1, 'B');         // the last record would end past the file
-    SetInt32(broken[5].shx, 112, 8, 'B');              // a point content of 16 bytes
+    SetInt32(broken[0].shx, 108, 1 << 30, 'B');     // offset far past the .SHP
+    SetInt32(broken[1].shx, 108, -14, 'B');         // negative offset
+    SetInt32(broken[2].shx, 112, 0x7FFFFFF0, 'B');  // content length of gigabytes
+    SetInt32(broken[3].shx, 112, -10, 'B');         // negative content length
+    SetInt32(broken[4].shx, 108, 64 + 1, 'B');      // the last record would end past the file
+    SetInt32(broken[5].shx, 112, 8, 'B');           // a point content of 16 bytes
     for (const ShapefileBytes& files : broken) {
         platform.messages.clear();
         EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
@@ -349,7 +343,8 @@ TEST_F(ImportStopsTest, DbfRecordShorterThanItsFieldsIsAFormatError) {
     EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
 
     // A longer record is fine: the bytes past the fields are skipped.
-    ShapefileBuilder builder(1, {{"AZIENDA", 'N', 5}, {"COD_FERM", 'C', 10}, {"DENOM", 'C', 40}, {"X", 'C', 4}});
+    ShapefileBuilder builder(1,
+                             {{"AZIENDA", 'N', 5}, {"COD_FERM", 'C', 10}, {"DENOM", 'C', 40}, {"X", 'C', 4}});
     builder.feature(PointContent(1, 1), {"7", "F1", "Uno", "zzzz"});
     ShapefileBytes longer = builder.build();
     EXPECT_EQ(AddStops(longer, "/in/b.shp"), AddOutcome::Acquired);

@@ -18,8 +18,38 @@ namespace tramelo::testing {
 inline constexpr char kIllegalFormat[] =
     "lo ShapeFile presenta un formato illegale oppure si \xE8 verificato un errore di lettura";
 
+// A set of attribute fields and a shape type, and whether a file made of them is merged.
+struct FieldCase {
+    std::vector<FieldSpec> fields;
+    std::int32_t shapeType;
+    bool accepted;
+    const char* what;
+};
+
 class ImportTest : public ::testing::Test {
 protected:
+    // Imports a one-feature file per case (as stops, or as routes) and checks that it is
+    // merged, or refused with exactly the message for missing attributes.
+    void CheckFieldCases(const std::vector<FieldCase>& cases, bool asRoutes, const std::string& missing) {
+        int file = 0;
+        for (const FieldCase& c : cases) {
+            platform.messages.clear();
+            ShapefileBuilder builder(c.shapeType, c.fields);
+            std::vector<std::string> values;
+            for (const FieldSpec& field : c.fields) {
+                values.push_back(field.name == "AZIENDA" || field.name == "azienda" ? "7" : "V");
+            }
+            builder.feature(asRoutes ? PolylineContent({{0, 0}}) : PointContent(1, 1), values);
+            const std::string path = "/in/fields" + std::to_string(file++) + ".shp";
+            const AddOutcome outcome =
+                asRoutes ? AddRoutes(builder.build(), path) : AddStops(builder.build(), path);
+            EXPECT_EQ(outcome, c.accepted ? AddOutcome::Acquired : AddOutcome::Rejected) << c.what;
+            EXPECT_EQ(platform.texts(),
+                      c.accepted ? std::vector<std::string>{} : std::vector<std::string>{missing})
+                << c.what;
+        }
+    }
+
     ImportTest() : workspace(platform) {}
 
     // Installs the files under path and adds them as stops (or routes).

@@ -105,13 +105,15 @@ TEST_F(InteropTest, GdalReadsTheMergedSamples) {
               kExitSuccess)
         << errors;
 
-    const std::string stopsInfo = Capture("ogrinfo -so '" + (folder / "out/RT_NODI.SHP").string() + "' RT_NODI");
+    const std::string stopsInfo =
+        Capture("ogrinfo -so '" + (folder / "out/RT_NODI.SHP").string() + "' RT_NODI");
     EXPECT_NE(stopsInfo.find("Geometry: Point"), std::string::npos) << stopsInfo;
     EXPECT_NE(stopsInfo.find("Feature Count: 2145"), std::string::npos) << stopsInfo;
     EXPECT_NE(stopsInfo.find("AZIENDA: Integer (5.0)"), std::string::npos);
     EXPECT_NE(stopsInfo.find("COD_FERM: String (10.0)"), std::string::npos);
     EXPECT_NE(stopsInfo.find("DENOM: String (40.0)"), std::string::npos);
-    const std::string routesInfo = Capture("ogrinfo -so '" + (folder / "out/RT_ITIN.SHP").string() + "' RT_ITIN");
+    const std::string routesInfo =
+        Capture("ogrinfo -so '" + (folder / "out/RT_ITIN.SHP").string() + "' RT_ITIN");
     EXPECT_NE(routesInfo.find("Geometry: Line String"), std::string::npos) << routesInfo;
     EXPECT_NE(routesInfo.find("Feature Count: 468"), std::string::npos) << routesInfo;
     EXPECT_NE(routesInfo.find("DESCR: String (120.0)"), std::string::npos);

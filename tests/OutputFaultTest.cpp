@@ -26,9 +26,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::vector<std::string> kOutputs = {"ReportFusione.txt", "RT_NODI.SHP", "RT_NODI.SHX",
-                                           "RT_NODI.DBF",       "RT_ITIN.SHP", "RT_ITIN.SHX",
-                                           "RT_ITIN.DBF"};
+const std::vector<std::string> kOutputs = {"ReportFusione.txt", "RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF",
+                                           "RT_ITIN.SHP",       "RT_ITIN.SHX", "RT_ITIN.DBF"};
 
 using Folder = std::map<std::string, Bytes>;  // file name to bytes
 
@@ -54,7 +53,9 @@ public:
         }
         return folder;
     }
-    void put(const std::string& name, const Bytes& bytes) override { memory_.files[JoinPath("/out", name)] = bytes; }
+    void put(const std::string& name, const Bytes& bytes) override {
+        memory_.files[JoinPath("/out", name)] = bytes;
+    }
     void clear() override { memory_.files.clear(); }
 
 private:
@@ -102,7 +103,8 @@ protected:
         workspace.acquiredStops.append("in.shp");
         workspace.stopTable.add("F1", "Uno", 1, 1, workspace.issueLog, "in.shp");
         workspace.stopTable.add("F2", "Due", 2, 2, workspace.issueLog, "in.shp");
-        workspace.routeTable.add("R1", "", PolylineGeometry(2, {{0, 0}, {1, 1}}), workspace.issueLog, "in.shp");
+        workspace.routeTable.add("R1", "", PolylineGeometry(2, {{0, 0}, {1, 1}}), workspace.issueLog,
+                                 "in.shp");
     }
 
     // An earlier merge's outputs, each holding its own name.
@@ -144,7 +146,8 @@ TEST_P(OutputFaultTest, EveryFailingStepLeavesWholeFilesOnly) {
                                                                    : "Impossibile scrivere\n\n") +
             target;
         const std::vector<std::string> texts = platform.texts();
-        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end()) << "step " << k << ": " << expected;
+        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end())
+            << "step " << k << ": " << expected;
         for (const RecordedMessage& message : platform.messages) {
             if (message.text.starts_with("Impossibile")) {
                 EXPECT_EQ(message.kind, MessageKind::Warning);
@@ -189,9 +192,10 @@ protected:
 TEST_F(DiskOutputTest, MissingFolder) {
     const std::string folder = (root / "missing").string();
     EXPECT_FALSE(workspace.Finish(folder));
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{"Impossibile creare\n\n" + folder + "/ReportFusione.txt",
-                                                          "Impossibile creare\n\n" + folder + "/RT_NODI.SHP",
-                                                          "Impossibile creare\n\n" + folder + "/RT_ITIN.SHP"}));
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{"Impossibile creare\n\n" + folder + "/ReportFusione.txt",
+                                        "Impossibile creare\n\n" + folder + "/RT_NODI.SHP",
+                                        "Impossibile creare\n\n" + folder + "/RT_ITIN.SHP"}));
     EXPECT_FALSE(fs::exists(folder));
 }
 
@@ -206,10 +210,12 @@ TEST_F(DiskOutputTest, FolderThatIsARegularFile) {
 
 TEST_F(DiskOutputTest, ReadOnlyTargetIsKept) {
     std::ofstream(root / "RT_NODI.SHX") << "earlier";
-    fs::permissions(root / "RT_NODI.SHX", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(root / "RT_NODI.SHX",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_FALSE(workspace.Finish(root.string()));
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{"Impossibile creare\n\n" + (root / "RT_NODI.SHX").string(),
-                                                          "Sono stati esportati 0 percorsi"}));
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{"Impossibile creare\n\n" + (root / "RT_NODI.SHX").string(),
+                                        "Sono stati esportati 0 percorsi"}));
     std::ifstream in(root / "RT_NODI.SHX");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "earlier");
     EXPECT_FALSE(fs::exists(root / "RT_NODI.SHP"));  // the stops dataset is not half written

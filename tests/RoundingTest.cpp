@@ -18,18 +18,18 @@ TEST(RoundingTest, CutsTheSeventeenDigitFormAndRoundsHalfAwayFromZero) {
         double rounded;
     };
     const Case cases[] = {
-        {2.125, 2.13},     // held exactly: a tie goes away from zero
+        {2.125, 2.13},  // held exactly: a tie goes away from zero
         {-2.125, -2.13},
         {0.125, 0.13},
-        {0.145, 0.14},     // held as 0.14499999999999999
+        {0.145, 0.14},  // held as 0.14499999999999999
         {5.678, 5.68},
-        {1.005, 1.0},      // held as 1.00499999999999989
+        {1.005, 1.0},  // held as 1.00499999999999989
         {0.005, 0.01},
         {0.0049, 0.0},
-        {1.075, 1.08},     // held just below the tie, whose 17-digit form it has
+        {1.075, 1.08},  // held just below the tie, whose 17-digit form it has
         {563372.245, 563372.25},
         {4483854.085, 4483854.09},
-        {99.995, 100.0},   // the carry runs into the integer part
+        {99.995, 100.0},  // the carry runs into the integer part
         {999.9951, 1000.0},
         {4500000.125, 4500000.13},
         {12.0, 12.0},

@@ -16,7 +16,8 @@ constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kLowest = -1.7976931348623157e308;
 
 PolylineGeometry Adopting(const std::vector<Point>& points) {
-    return PolylineGeometry(static_cast<std::int32_t>(points.size()), PointArray(points.begin(), points.end()));
+    return PolylineGeometry(static_cast<std::int32_t>(points.size()),
+                            PointArray(points.begin(), points.end()));
 }
 
 void ExpectBox(const PolylineGeometry& geometry, double minX, double minY, double maxX, double maxY) {
@@ -124,8 +125,8 @@ TEST(RouteRecordTest, EqualityComparesCodeDescriptionThenGeometry) {
 
 class RouteTableTest : public ::testing::Test {
 protected:
-    void MergeFile(const std::vector<std::pair<std::string, std::vector<Point>>>& routes,
-                   const char* path, const std::string& description = "Linea") {
+    void MergeFile(const std::vector<std::pair<std::string, std::vector<Point>>>& routes, const char* path,
+                   const std::string& description = "Linea") {
         for (const auto& [code, points] : routes) {
             table.add(code, description, Adopting(points), issues, path);
         }
@@ -166,8 +167,8 @@ TEST_F(RouteTableTest, LaterRepeatsVanishOrConflictByExactPoints) {
     for (const IssueEntry& issue : issues.routeIssues) {
         messages.push_back(issue.sourcePath + "|" + issue.message);
     }
-    EXPECT_EQ(messages, std::vector<std::string>(
-                            3, "b.shp|\"R1\" gi\xE0 presente con caratteristiche differenti !!!"));
+    EXPECT_EQ(messages,
+              std::vector<std::string>(3, "b.shp|\"R1\" gi\xE0 presente con caratteristiche differenti !!!"));
 }
 
 TEST_F(RouteTableTest, DescriptionDifferenceIsAConflict) {

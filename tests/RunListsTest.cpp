@@ -38,9 +38,9 @@ TEST(AcquiredFileListTest, ContainsComparesPathsExactly) {
     EXPECT_TRUE(list.contains("/dati/RT_NODI.shp"));
     EXPECT_TRUE(list.contains("/dati/citt\xE0/RT_NODI.shp"));
     // Another spelling of the same file is another path.
-    for (const char* other : {"/dati/rt_nodi.shp", "/dati/RT_NODI.SHP", "/dati//RT_NODI.shp",
-                              "/dati/./RT_NODI.shp", "/dati/RT_NODI.shp ", "dati/RT_NODI.shp",
-                              "/dati/RT_NODI.sh"}) {
+    for (const char* other :
+         {"/dati/rt_nodi.shp", "/dati/RT_NODI.SHP", "/dati//RT_NODI.shp", "/dati/./RT_NODI.shp",
+          "/dati/RT_NODI.shp ", "dati/RT_NODI.shp", "/dati/RT_NODI.sh"}) {
         EXPECT_FALSE(list.contains(other)) << other;
     }
     std::vector<std::string> paths;

@@ -184,7 +184,8 @@ TEST_F(StopTableTest, LargeIndexFindsCodesSharingLongPrefixes) {
         ASSERT_NE(found, nullptr) << code;
         EXPECT_EQ(found->name, code);
     }
-    for (const std::string absent : {"ABCDEFGH1", "ABCDEFGH", "ABCDEFGH99999", "ABCDEFG", "Z", "Z99999", "-1"}) {
+    for (const std::string absent :
+         {"ABCDEFGH1", "ABCDEFGH", "ABCDEFGH99999", "ABCDEFG", "Z", "Z99999", "-1"}) {
         EXPECT_EQ(table.find(absent), nullptr) << absent;
     }
 }

@@ -112,10 +112,10 @@ TEST_F(WorkspaceTest, FinishWritesReportThenStopsThenRoutes) {
     ASSERT_EQ(workspace.AddStopsFile("/in/RT_NODI.shp"), AddOutcome::Acquired);
     ASSERT_TRUE(workspace.HasMergedData());
     EXPECT_TRUE(workspace.Finish("/out"));
-    EXPECT_EQ(platform.texts(),
-              (std::vector<std::string>{"Sono state esportate 1 fermate", "Sono stati esportati 0 percorsi"}));
-    for (const char* name : {"ReportFusione.txt", "RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF",
-                             "RT_ITIN.SHP", "RT_ITIN.SHX", "RT_ITIN.DBF"}) {
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{"Sono state esportate 1 fermate",
+                                                          "Sono stati esportati 0 percorsi"}));
+    for (const char* name : {"ReportFusione.txt", "RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_ITIN.SHP",
+                             "RT_ITIN.SHX", "RT_ITIN.DBF"}) {
         EXPECT_TRUE(platform.memory.exists(JoinPath("/out", name))) << name;
     }
     EXPECT_EQ(platform.memory.files.size(), 3u + 7u);  // inputs and outputs, no leftovers

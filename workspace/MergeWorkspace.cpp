@@ -11,8 +11,8 @@ namespace {
 
 using ImportOperation = int (MergeWorkspace::*)(const std::string&);
 
-AddOutcome AddFile(MergeWorkspace& workspace, const std::string& path,
-                   AcquiredFileList& acquired, ImportOperation import) {
+AddOutcome AddFile(MergeWorkspace& workspace, const std::string& path, AcquiredFileList& acquired,
+                   ImportOperation import) {
     if (acquired.contains(path)) {
         return AddOutcome::AlreadyAcquired;
     }
@@ -47,8 +47,8 @@ Message MergeWorkspace::AlreadyAcquiredMessage(std::string_view path) {
 bool MergeWorkspace::Finish(const std::string& outputFolder) {
     assert(HasMergedData());
     bool allWritten = true;
-    for (auto output : {&MergeWorkspace::WriteReport, &MergeWorkspace::ExportStops,
-                        &MergeWorkspace::ExportRoutes}) {
+    for (auto output :
+         {&MergeWorkspace::WriteReport, &MergeWorkspace::ExportStops, &MergeWorkspace::ExportRoutes}) {
         const OutputOutcome outcome = (this->*output)(outputFolder);
         if (outcome == OutputOutcome::WriteFailed) {
             return false;

@@ -8,6 +8,8 @@
 
 namespace tramelo::texts {
 
+// clang-format off
+
 // Adding a file that is already listed.
 inline constexpr std::string_view kAlreadyAcquiredBefore = "Attenzione: lo shapefile indicato\n\n";
 inline constexpr std::string_view kAlreadyAcquiredAfter = "\n\nrisulta gi\xE0" " acquisito";
@@ -55,5 +57,6 @@ inline constexpr std::string_view kReportSectionEnd = "\r\n\r\n";
 inline constexpr std::string_view kReportStopIssues = "Criticit\xE0" " presenti in RT_NODI:\r\n";
 inline constexpr std::string_view kReportRouteIssues = "Criticit\xE0" " presenti in RT_ITIN:\r\n";
 inline constexpr std::string_view kLineBreak = "\r\n";
+// clang-format on
 
 }  // namespace tramelo::texts

@@ -17,8 +17,8 @@ public:
 };
 
 // wx's default handler shows a modal box and waits for a user.
-void AssertToGTest(const wxString& file, int line, const wxString& function,
-                   const wxString& condition, const wxString& message) {
+void AssertToGTest(const wxString& file, int line, const wxString& function, const wxString& condition,
+                   const wxString& message) {
     ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << function.utf8_string() << ": "
                                           << condition.utf8_string() << " " << message.utf8_string();
 }

@@ -21,7 +21,9 @@ bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
     return condition();
 }
 
-std::string Utf8(const wxString& text) { return text.utf8_string(); }
+std::string Utf8(const wxString& text) {
+    return text.utf8_string();
+}
 
 int ExpectMessage::OnInvoked(wxMessageDialog* dialog) const {
     EXPECT_EQ(Utf8(dialog->GetMessage()), Utf8(text_));
@@ -64,8 +66,8 @@ ExpectPicker RoutesPicker(const wxString& answer) {
 }
 
 ExpectPicker OutputPicker(const wxString& answer, std::function<void()> then) {
-    return ExpectPicker(L"Selezione Cartella Output", wxFD_SAVE | wxFD_OVERWRITE_PROMPT, L"RT_NODI",
-                        answer, std::move(then))
+    return ExpectPicker(L"Selezione Cartella Output", wxFD_SAVE | wxFD_OVERWRITE_PROMPT, L"RT_NODI", answer,
+                        std::move(then))
         .Describe(L"the output picker");
 }
 
@@ -84,7 +86,9 @@ void PressEscape(wxDialog& dialog) {
     dialog.GetEventHandler()->ProcessEvent(key);
 }
 
-void PressCloseBox(wxDialog& dialog) { dialog.Close(); }
+void PressCloseBox(wxDialog& dialog) {
+    dialog.Close();
+}
 
 int RunModal(wxDialog& dialog, std::function<void()> script) {
     wxTimer watchdog;

@@ -64,10 +64,9 @@ private:
 // program reads it.
 class ExpectPicker : public wxExpectModalBase<wxFileDialog, ExpectPicker> {
 public:
-    ExpectPicker(const wxString& title, long style, const wxString& initialName,
-                 const wxString& answer, std::function<void()> then = {})
-        : title_(title), style_(style), initialName_(initialName), answer_(answer),
-          then_(std::move(then)) {}
+    ExpectPicker(const wxString& title, long style, const wxString& initialName, const wxString& answer,
+                 std::function<void()> then = {})
+        : title_(title), style_(style), initialName_(initialName), answer_(answer), then_(std::move(then)) {}
 
 protected:
     int OnInvoked(wxFileDialog* picker) const override;

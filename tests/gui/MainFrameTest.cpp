@@ -18,8 +18,8 @@ const wxColour kGround(128, 128, 128);
 
 // The pixels of screen (or of a drawing) in the rectangle area, compared with the picture
 // at offset inside it on the ground colour. Returns a description of the first difference.
-::testing::AssertionResult ShowsPictureAt(const wxImage& drawn, const wxRect& area,
-                                          const wxImage& picture, const wxPoint& offset) {
+::testing::AssertionResult ShowsPictureAt(const wxImage& drawn, const wxRect& area, const wxImage& picture,
+                                          const wxPoint& offset) {
     int differences = 0;
     std::string first;
     for (int y = 0; y < area.height; ++y) {
@@ -27,15 +27,15 @@ const wxColour kGround(128, 128, 128);
             const int px = x - offset.x;
             const int py = y - offset.y;
             const bool inside = px >= 0 && py >= 0 && px < picture.GetWidth() && py < picture.GetHeight();
-            const wxColour expected = inside ? wxColour(picture.GetRed(px, py), picture.GetGreen(px, py),
-                                                        picture.GetBlue(px, py))
-                                             : kGround;
+            const wxColour expected =
+                inside ? wxColour(picture.GetRed(px, py), picture.GetGreen(px, py), picture.GetBlue(px, py))
+                       : kGround;
             const int sx = area.x + x;
             const int sy = area.y + y;
             const wxColour got(drawn.GetRed(sx, sy), drawn.GetGreen(sx, sy), drawn.GetBlue(sx, sy));
             if (got != expected && differences++ == 0) {
-                first = "first at (" + std::to_string(x) + "," + std::to_string(y) + "): " +
-                        Utf8(got.GetAsString()) + " instead of " + Utf8(expected.GetAsString());
+                first = "first at (" + std::to_string(x) + "," + std::to_string(y) +
+                        "): " + Utf8(got.GetAsString()) + " instead of " + Utf8(expected.GetAsString());
             }
         }
     }
@@ -71,10 +71,8 @@ TEST(PaintPictureTest, CentresWithOffsetsTruncatedTowardZero) {
         wxPoint offset;
     };
     const Case cases[] = {
-        {{600, 480}, {111, 40}},
-        {{378, 400}, {0, 0}},
-        {{377, 399}, {0, 0}},     // -1 / 2 is 0, not -1
-        {{301, 480}, {-38, 40}},  // cut equally: -77 / 2 is -38
+        {{600, 480}, {111, 40}},  {{378, 400}, {0, 0}}, {{377, 399}, {0, 0}},  // -1 / 2 is 0, not -1
+        {{301, 480}, {-38, 40}},                                               // cut equally: -77 / 2 is -38
         {{300, 300}, {-39, -50}},
     };
     for (const Case& c : cases) {
@@ -85,7 +83,8 @@ TEST(PaintPictureTest, CentresWithOffsetsTruncatedTowardZero) {
         dc.Clear();
         PaintPicture(dc, c.client, picture, kGround);
         dc.SelectObject(wxNullBitmap);
-        EXPECT_TRUE(ShowsPictureAt(target.ConvertToImage(), wxRect(c.client), picture.ConvertToImage(), c.offset))
+        EXPECT_TRUE(
+            ShowsPictureAt(target.ConvertToImage(), wxRect(c.client), picture.ConvertToImage(), c.offset))
             << c.client.x << "x" << c.client.y;
     }
 }
@@ -123,16 +122,16 @@ TEST(MainFrameTest, WindowShowsThePictureCentredAndRecentresAfterAResize_Live) {
     EXPECT_EQ(wxColour(before.GetRed(client.x, client.y), before.GetGreen(client.x, client.y),
                        before.GetBlue(client.x, client.y)),
               kGround);
-    EXPECT_TRUE(ShowsPictureAt(before, client,
-                               picture, wxPoint((client.width - 378) / 2, (client.height - 400) / 2)));
+    EXPECT_TRUE(ShowsPictureAt(before, client, picture,
+                               wxPoint((client.width - 378) / 2, (client.height - 400) / 2)));
 
     frame->SetClientSize(300, 450);
     WaitFor([&] { return frame->GetClientSize() == wxSize(300, 450); }, 2000);
     WaitFor([] { return false; }, 300);
     const wxImage after = Screenshot((shots / "main-window-300x450.png").string());
     ASSERT_TRUE(after.IsOk());
-    EXPECT_TRUE(ShowsPictureAt(after, wxRect(frame->ClientToScreen(wxPoint(0, 0)), wxSize(300, 450)),
-                               picture, wxPoint(-39, 25)));
+    EXPECT_TRUE(ShowsPictureAt(after, wxRect(frame->ClientToScreen(wxPoint(0, 0)), wxSize(300, 450)), picture,
+                               wxPoint(-39, 25)));
     delete frame;
 }
 

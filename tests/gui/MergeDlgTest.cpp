@@ -27,7 +27,7 @@ using tramelo::testing::Stop;
 using tramelo::testing::StopsShapefile;
 
 const std::vector<std::string> kSevenOutputs = {
-    "RT_ITIN.DBF", "RT_ITIN.SHP", "RT_ITIN.SHX", "RT_NODI.DBF",
+    "RT_ITIN.DBF", "RT_ITIN.SHP", "RT_ITIN.SHX",       "RT_NODI.DBF",
     "RT_NODI.SHP", "RT_NODI.SHX", "ReportFusione.txt",
 };
 
@@ -108,7 +108,8 @@ TEST_F(MergeDlgTest, OpensEmptyOverTheMainWindowWithTheStopsListFocused) {
     const int result = RunModal(dialog, [&] {
         EXPECT_TRUE(List(dialog, CMergeDlg::kStopsListId)->IsEmpty());
         EXPECT_TRUE(List(dialog, CMergeDlg::kRoutesListId)->IsEmpty());
-        EXPECT_TRUE(WaitFor([&] { return wxWindow::FindFocus() == List(dialog, CMergeDlg::kStopsListId); }, 2000));
+        EXPECT_TRUE(
+            WaitFor([&] { return wxWindow::FindFocus() == List(dialog, CMergeDlg::kStopsListId); }, 2000));
         // Centred over the frame, as far as the screen allows (the dialog may be wider).
         const wxRect owner = frame->GetRect();
         const wxRect own = dialog.GetRect();
@@ -147,8 +148,9 @@ TEST_F(MergeDlgTest, StopsFilesAreListedInTheOrderPickedAndACancelledPickerAddsN
     CMergeDlg dialog(*frame);
     RunModal(dialog, [&] {
         wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kAddStopsId);
-                      Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kAddStopsId),
-                      StopsPicker(a), StopsPicker(b), StopsPicker(wxEmptyString), StopsPicker(c));
+                      Click(dialog, CMergeDlg::kAddStopsId);
+                      Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a), StopsPicker(b),
+                      StopsPicker(wxEmptyString), StopsPicker(c));
         EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId),
                   (std::vector<std::string>{Utf8(a), Utf8(b), Utf8(c)}));
         EXPECT_TRUE(List(dialog, CMergeDlg::kRoutesListId)->IsEmpty());
@@ -164,10 +166,11 @@ TEST_F(MergeDlgTest, APathAlreadyListedIsRefusedWithAWarningAndNoNewLine) {
     const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
     CMergeDlg dialog(*frame);
     RunModal(dialog, [&] {
-        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kAddStopsId),
-                      StopsPicker(a), StopsPicker(a),
-                      ExpectMessage(L"Attenzione: lo shapefile indicato\n\n" + a + L"\n\nrisulta già acquisito",
-                                    wxICON_WARNING));
+        wxTEST_DIALOG(
+            Click(dialog, CMergeDlg::kAddStopsId);
+            Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a), StopsPicker(a),
+            ExpectMessage(L"Attenzione: lo shapefile indicato\n\n" + a + L"\n\nrisulta già acquisito",
+                          wxICON_WARNING));
         EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId), std::vector<std::string>{Utf8(a)});
     });
 }
@@ -177,8 +180,8 @@ TEST_F(MergeDlgTest, AStopsPathPickedForRoutesGoesToTheRoutesImport) {
     CMergeDlg dialog(*frame);
     RunModal(dialog, [&] {
         // The routes import refuses a point shapefile, and says so while the busy cursor is up.
-        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kAddRoutesId),
-                      StopsPicker(a), RoutesPicker(a),
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId);
+                      Click(dialog, CMergeDlg::kAddRoutesId), StopsPicker(a), RoutesPicker(a),
                       ExpectMessage(L"lo ShapeFile non presenta gli attributi obbligatori di RT_ITIN "
                                     L"oppure non contiene entità lineari",
                                     wxICON_ERROR, [] { EXPECT_TRUE(wxIsBusy()); }));
@@ -193,8 +196,8 @@ TEST_F(MergeDlgTest, EscWithMergedDataAsksForTheFolderAndCancellingWritesNothing
     const std::vector<std::string> before = FilesIn(folder / "a");
     CMergeDlg dialog(*frame);
     const int result = RunModal(dialog, [&] {
-        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); PressEscape(dialog), StopsPicker(a),
-                      OutputPicker(wxEmptyString));
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId);
+                      PressEscape(dialog), StopsPicker(a), OutputPicker(wxEmptyString));
     });
     EXPECT_EQ(result, wxID_CANCEL);
     EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"a"}));
@@ -210,8 +213,8 @@ TEST_F(MergeDlgTest, FineWritesTheSevenFilesIntoThePickedFolderAndShowsTheCounts
     CMergeDlg dialog(*frame);
     const int result = RunModal(dialog, [&] {
         wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kAddStopsId);
-                      Click(dialog, CMergeDlg::kAddRoutesId); Click(dialog, CMergeDlg::kFinishId),
-                      StopsPicker(a), StopsPicker(b), RoutesPicker(r),
+                      Click(dialog, CMergeDlg::kAddRoutesId);
+                      Click(dialog, CMergeDlg::kFinishId), StopsPicker(a), StopsPicker(b), RoutesPicker(r),
                       OutputPicker(Text(out / "RT_NODI.shp")),
                       ExpectMessage(L"Sono state esportate 3 fermate", wxICON_INFORMATION),
                       ExpectMessage(L"Sono stati esportati 1 percorsi", wxICON_INFORMATION));
@@ -240,11 +243,13 @@ TEST_F(MergeDlgTest, AnOutputThatCannotBeWrittenKeepsTheDialogOpenForAnotherFold
     };
     CMergeDlg dialog(*frame);
     const int result = RunModal(dialog, [&] {
-        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId); Click(dialog, CMergeDlg::kFinishId),
-                      StopsPicker(a), OutputPicker(Text(lost / "RT_NODI.shp"), blockFolder),
-                      ExpectMessage(L"Impossibile creare\n\n" + Text(lost / "ReportFusione.txt"), wxICON_WARNING),
-                      ExpectMessage(L"Impossibile creare\n\n" + Text(lost / "RT_NODI.SHP"), wxICON_WARNING),
-                      ExpectMessage(L"Impossibile creare\n\n" + Text(lost / "RT_ITIN.SHP"), wxICON_WARNING));
+        wxTEST_DIALOG(
+            Click(dialog, CMergeDlg::kAddStopsId);
+            Click(dialog, CMergeDlg::kFinishId), StopsPicker(a),
+            OutputPicker(Text(lost / "RT_NODI.shp"), blockFolder),
+            ExpectMessage(L"Impossibile creare\n\n" + Text(lost / "ReportFusione.txt"), wxICON_WARNING),
+            ExpectMessage(L"Impossibile creare\n\n" + Text(lost / "RT_NODI.SHP"), wxICON_WARNING),
+            ExpectMessage(L"Impossibile creare\n\n" + Text(lost / "RT_ITIN.SHP"), wxICON_WARNING));
         ASSERT_TRUE(dialog.IsModal());
         EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId), std::vector<std::string>{Utf8(a)});
         // The close box asks again, like "Fine".
@@ -276,16 +281,18 @@ TEST_F(MergeDlgTest, TheHarnessFailsWhenTheExpectedDialogsDoNotAppear) {
 
         wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a));
         const auto accentMissing = [&] {
-            wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a),
-                          ExpectMessage(L"Attenzione: lo shapefile indicato\n\n" + a + L"\n\nrisulta gia acquisito",
-                                        wxICON_WARNING));
+            wxTEST_DIALOG(
+                Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a),
+                ExpectMessage(L"Attenzione: lo shapefile indicato\n\n" + a + L"\n\nrisulta gia acquisito",
+                              wxICON_WARNING));
         };
         EXPECT_NONFATAL_FAILURE(accentMissing(), "risulta gia acquisito");
 
         const auto wrongIcon = [&] {
-            wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a),
-                          ExpectMessage(L"Attenzione: lo shapefile indicato\n\n" + a + L"\n\nrisulta già acquisito",
-                                        wxICON_ERROR));
+            wxTEST_DIALOG(
+                Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a),
+                ExpectMessage(L"Attenzione: lo shapefile indicato\n\n" + a + L"\n\nrisulta già acquisito",
+                              wxICON_ERROR));
         };
         EXPECT_NONFATAL_FAILURE(wrongIcon(), "icon of");
     });

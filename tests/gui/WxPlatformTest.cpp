@@ -25,9 +25,13 @@ TEST(WxPlatformTest, CodePage1252TextsReadAsWritten) {
         {"Non \xE8 possibile", L"Non è possibile"},
         // Where code page 1252 and Latin-1 differ.
         {"\x80", L"\u20AC"},
-        {"l\x92" "entit\xE0\x85", L"l\u2019entità\u2026"},
+        {"l\x92"
+         "entit\xE0\x85",
+         L"l\u2019entità\u2026"},
         // An unassigned byte must not blank out the rest of a name.
-        {"Via \x81" "Roma", L"Via \uFFFDRoma"},
+        {"Via \x81"
+         "Roma",
+         L"Via \uFFFDRoma"},
         {"", L""},
     };
     for (const Case& c : cases) {
@@ -47,12 +51,14 @@ TEST(WxPlatformTest, BoxesCarryTheIconOfTheirKindAndTheProgramName) {
     // The caption is the program file's name without its extension: here the test program's.
     EXPECT_EQ(Utf8(wxTheApp->GetAppName()), Utf8(wxFileName(wxTheApp->argv[0]).GetName()));
     WxPlatform platform;
-    wxTEST_DIALOG(platform.showMessage(Message(MessageKind::Error).text("l'entit\xE0 \"3\" non \xE8 di tipo puntuale"));
-                  platform.showMessage(Message(MessageKind::Warning).text("Impossibile creare\n\n").path("/x"));
-                  platform.showMessage(Message(MessageKind::Information).text("Sono state esportate ").number(12).text(" fermate")),
-                  ExpectMessage(L"l'entità \"3\" non è di tipo puntuale", wxICON_ERROR),
-                  ExpectMessage(L"Impossibile creare\n\n/x", wxICON_WARNING),
-                  ExpectMessage(L"Sono state esportate 12 fermate", wxICON_INFORMATION));
+    wxTEST_DIALOG(
+        platform.showMessage(Message(MessageKind::Error).text("l'entit\xE0 \"3\" non \xE8 di tipo puntuale"));
+        platform.showMessage(Message(MessageKind::Warning).text("Impossibile creare\n\n").path("/x"));
+        platform.showMessage(
+            Message(MessageKind::Information).text("Sono state esportate ").number(12).text(" fermate")),
+        ExpectMessage(L"l'entità \"3\" non è di tipo puntuale", wxICON_ERROR),
+        ExpectMessage(L"Impossibile creare\n\n/x", wxICON_WARNING),
+        ExpectMessage(L"Sono state esportate 12 fermate", wxICON_INFORMATION));
 }
 
 }  // namespace

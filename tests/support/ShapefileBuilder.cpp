@@ -115,7 +115,8 @@ Bytes PointContent(double x, double y) {
 Bytes PolylineContent(const std::vector<Point>& points) {
     Bytes content;
     AppendInt32(content, kShapeTypePolyline, kLittleEndian);
-    PolylineGeometry geometry(static_cast<std::int32_t>(points.size()), PointArray(points.begin(), points.end()));
+    PolylineGeometry geometry(static_cast<std::int32_t>(points.size()),
+                              PointArray(points.begin(), points.end()));
     AppendDouble(content, geometry.minX);
     AppendDouble(content, geometry.minY);
     AppendDouble(content, geometry.maxX);
@@ -147,8 +148,7 @@ std::vector<FieldSpec> RouteFields() {
 ShapefileBytes StopsShapefile(const std::vector<Stop>& stops) {
     ShapefileBuilder builder(kShapeTypePoint, StopFields());
     for (const Stop& stop : stops) {
-        builder.feature(PointContent(stop.x, stop.y),
-                        {std::to_string(stop.company), stop.code, stop.name});
+        builder.feature(PointContent(stop.x, stop.y), {std::to_string(stop.company), stop.code, stop.name});
     }
     return builder.build();
 }

@@ -22,6 +22,14 @@ std::filesystem::path NativePath(const std::string& path) {
 #endif
 }
 
+bool LocalTime(std::time_t moment, std::tm& local) {
+#ifdef _WIN32
+    return localtime_s(&local, &moment) == 0;
+#else
+    return localtime_r(&moment, &local) != nullptr;
+#endif
+}
+
 bool ReplaceFile(const std::string& from, const std::string& target) {
 #ifdef _WIN32
     // MoveFileExW replaces an existing target in one step; not every standard library's

@@ -5,6 +5,7 @@
 // and on Windows.
 
 #include <cstddef>
+#include <ctime>
 #include <filesystem>
 #include <memory_resource>
 #include <string>
@@ -14,6 +15,9 @@ namespace tramelo {
 // A path of the core (bytes in the file system's encoding: UTF-8 on Windows) as the
 // standard library wants it.
 std::filesystem::path NativePath(const std::string& path);
+
+// The local calendar time of a moment; false when the system cannot tell it.
+bool LocalTime(std::time_t moment, std::tm& local);
 
 // Moves a complete file over target in one step, replacing it. False when it failed.
 bool ReplaceFile(const std::string& from, const std::string& target);

@@ -2,16 +2,16 @@
 
 #include <ctime>
 
+#include "platform/OperatingSystem.h"
+
 namespace tramelo {
 
 CalendarDate LocalDateToday() {
-    const std::time_t now = std::time(nullptr);
-    // The program is single-threaded, so the shared buffer of std::localtime is safe here.
-    const std::tm* local = std::localtime(&now);
-    if (local == nullptr) {
+    std::tm local{};
+    if (!LocalTime(std::time(nullptr), local)) {
         return {};
     }
-    return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 }  // namespace tramelo

@@ -6,8 +6,12 @@
 #include "shapefile/DiskFileSystem.h"
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 // On Windows the arguments arrive as UTF-16 and the core takes paths as UTF-8; the console

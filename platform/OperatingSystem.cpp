@@ -5,8 +5,12 @@
 #include <system_error>
 
 #if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #elif defined(__linux__)
 #include <sys/mman.h>
@@ -30,7 +34,7 @@ bool LocalTime(std::time_t moment, std::tm& local) {
 #endif
 }
 
-bool ReplaceFile(const std::string& from, const std::string& target) {
+bool MoveFileOver(const std::string& from, const std::string& target) {
 #ifdef _WIN32
     // MoveFileExW replaces an existing target in one step; not every standard library's
     // rename does on Windows.

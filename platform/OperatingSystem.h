@@ -20,7 +20,7 @@ std::filesystem::path NativePath(const std::string& path);
 bool LocalTime(std::time_t moment, std::tm& local);
 
 // Moves a complete file over target in one step, replacing it. False when it failed.
-bool ReplaceFile(const std::string& from, const std::string& target);
+bool MoveFileOver(const std::string& from, const std::string& target);
 
 // Memory for blocks of records. Where the system offers huge pages, a block of a huge page
 // or more is laid out to use them, so that holding a few hundred megabytes of records costs

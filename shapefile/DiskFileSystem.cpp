@@ -188,7 +188,7 @@ bool DiskFileSystem::isReadOnly(const std::string& path) {
 }
 
 void DiskFileSystem::replace(const std::string& from, const std::string& target) {
-    if (!ReplaceFile(from, target)) {
+    if (!MoveFileOver(from, target)) {
         throw FileError(target, "cannot replace");
     }
 }

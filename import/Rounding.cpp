@@ -93,6 +93,26 @@ bool RoundInIntegers(double value, double& rounded) {
     if (magnitude >= static_cast<double>(kPowersOfTen[exponent10 + 1])) {
         ++exponent10;
     }
+
+    // Usually the rounding to 17 digits cannot change the thousandths: it moves the value to
+    // the nearest multiple of 10^(E - 16), and every thousandth is such a multiple, so only
+    // a value less than half of that below the next thousandth can be carried up to it.
+    // Away from there the thousandths are the value times 1000, cut, exactly in 64 bits
+    // (mantissa * 1000 < 2^63).
+    const int fractionBits = -exponent2;  // between 9 and 52 in this range
+    const std::uint64_t scaled = mantissa * 1000;
+    const std::uint64_t one = std::uint64_t{1} << fractionBits;
+    const std::uint64_t fraction = scaled & (one - 1);
+    const std::uint64_t carryZone =
+        DivideByPowerOfTen(std::uint64_t{1} << (fractionBits - 1), 13 - exponent10) + 1;
+    if (fraction + carryZone < one) {
+        const std::uint64_t thousandths = scaled >> fractionBits;
+        const double result =
+            static_cast<double>(thousandths / 10 + (thousandths % 10 >= 5 ? 1 : 0)) / 100.0;
+        rounded = value < 0 ? -result : result;
+        return true;
+    }
+
     const int k = kSignificantDigits - 1 - exponent10;
     const int shift = -(k + exponent2);  // between 5 and 48 in this range
     assert(shift > 0 && shift < 64);

@@ -97,6 +97,10 @@ TEST(RoundingTest, IntegerPathAgreesWithTheTextPath) {
         values.push_back(tie);
         values.push_back(std::nextafter(tie, 0.0));
         values.push_back(std::nextafter(tie, 1e9));
+        // Just below a thousandth, at every magnitude: where rounding to 17 digits carries.
+        const double thousandth = std::floor(unit * 1e6) / 1000.0 * std::pow(10.0, static_cast<int>(next() % 11));
+        values.push_back(std::nextafter(thousandth, 0.0));
+        values.push_back(std::nextafter(std::nextafter(thousandth, 0.0), 0.0));
     }
     for (double power = 1.0; power < 1e14; power *= 10.0) {
         for (const double value : {power, std::nextafter(power, 0.0), std::nextafter(power, 1e20),

@@ -132,36 +132,53 @@ bool ShapefileReader::startGeometryPass() {
     return shx_->seek(MainHeader::kSize) == MainHeader::kSize;
 }
 
-bool ShapefileReader::nextShape(std::span<const std::uint8_t>& content) {
-    if (!readExactly(*shx_, ShxEntry::kSize)) {
+bool ShapefileReader::nextEntries(InputFile& file, std::span<const std::uint8_t>& chunk, bool& ended,
+                                  std::size_t size, std::int32_t remaining) {
+    if (chunk.size() >= size) {
+        return true;
+    }
+    // The file ended (or failed) within the entries still expected: nothing after it counts.
+    if (ended) {
         return false;
     }
-    const ShxEntry entry = ShxEntry::decode(bytes_.data());
+    const auto perChunk = static_cast<std::int32_t>(std::max<std::size_t>(1, kChunkBytes / size));
+    const std::size_t wanted = size * static_cast<std::size_t>(std::min(remaining, perChunk));
+    chunk = file.read(wanted);
+    ended = chunk.size() < wanted;
+    return chunk.size() >= size;
+}
+
+bool ShapefileReader::nextShape(std::span<const std::uint8_t>& content) {
+    if (!nextEntries(*shx_, shxChunk_, shxEnded_, ShxEntry::kSize, recordCount_ - shapesRead_)) {
+        return false;
+    }
+    const ShxEntry entry = ShxEntry::decode(shxChunk_.data());
+    shxChunk_ = shxChunk_.subspan(ShxEntry::kSize);
+    ++shapesRead_;
     const std::int64_t offset = std::int64_t{entry.offsetWords} * 2;
     const std::int64_t contentSize = std::int64_t{entry.contentLengthWords} * 2;
     // Checked before anything is allocated: a few hostile bytes must not ask for gigabytes.
     if (offset < 0 || contentSize < 0 || offset + RecordHeader::kSize + contentSize > shp_->size()) {
         return false;
     }
-    if (shp_->seek(offset) != offset || !readExactly(*shp_, RecordHeader::kSize)) {
+    // The record header is not used: the entry's content length governs.
+    if (shp_->seek(offset) != offset ||
+        !readExactly(*shp_, RecordHeader::kSize + static_cast<std::size_t>(contentSize))) {
         return false;
     }
-    if (!readExactly(*shp_, static_cast<std::size_t>(contentSize))) {
-        return false;
-    }
-    content = bytes_;
+    content = bytes_.subspan(RecordHeader::kSize);
     return true;
 }
 
-bool ShapefileReader::startAttributePass() {
-    return dbf_->seek(dbfHeaderLength_) == dbfHeaderLength_;
-}
+bool ShapefileReader::startAttributePass() { return dbf_->seek(dbfHeaderLength_) == dbfHeaderLength_; }
 
 bool ShapefileReader::nextAttributes(std::span<const std::uint8_t>& record) {
-    if (!readExactly(*dbf_, dbfRecordLength_)) {
+    if (!nextEntries(*dbf_, dbfChunk_, dbfEnded_, dbfRecordLength_, recordCount_ - recordsRead_)) {
         return false;
     }
-    record = bytes_;
+    record = dbfChunk_.first(dbfRecordLength_);
+    dbfChunk_ = dbfChunk_.subspan(dbfRecordLength_);
+    ++recordsRead_;
     return true;
 }
 

@@ -53,6 +53,13 @@ public:
 private:
     // Reads size bytes into bytes_; false when the file holds fewer.
     bool readExactly(InputFile& file, std::size_t size);
+    // .SHX entries and .DBF records are read many at a time and handed out one by one:
+    // makes sure chunk starts with one of size bytes, reading about kChunkBytes of the
+    // `remaining` still expected. False when the file holds no whole one more.
+    bool nextEntries(InputFile& file, std::span<const std::uint8_t>& chunk, bool& ended, std::size_t size,
+                     std::int32_t remaining);
+
+    static constexpr std::size_t kChunkBytes = 64 * 1024;
 
     FileSystem& files_;
     std::unique_ptr<InputFile> shp_;
@@ -69,6 +76,13 @@ private:
     // The bytes of the last read: a view into the file's own buffer, which holds headers,
     // .SHX entries, record headers, contents and .DBF records in turn.
     std::span<const std::uint8_t> bytes_;
+    // The entries and records read but not handed out yet, and whether their file ended.
+    std::span<const std::uint8_t> shxChunk_;
+    std::span<const std::uint8_t> dbfChunk_;
+    bool shxEnded_ = false;
+    bool dbfEnded_ = false;
+    std::int32_t shapesRead_ = 0;
+    std::int32_t recordsRead_ = 0;
 };
 
 }  // namespace tramelo

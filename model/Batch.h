@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/OperatingSystem.h"
+
 namespace tramelo {
 
 template <class Item>
@@ -28,7 +30,9 @@ private:
     bool inRange(std::int32_t i) const { return i >= 0 && i < count_; }
 
     std::int32_t count_;
-    std::vector<Item> items_;
+    // Large blocks: a batch of a big file is megabytes, allocated and freed once per file,
+    // which the usual heap hands back to the system each time.
+    std::vector<Item, LargeBlockAllocator<Item>> items_;
 };
 
 }  // namespace tramelo

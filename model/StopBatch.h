@@ -7,6 +7,7 @@
 
 #include "model/Batch.h"
 #include "model/TextStore.h"
+#include "platform/OperatingSystem.h"
 
 namespace tramelo {
 
@@ -38,7 +39,7 @@ public:
     }
 
 private:
-    TextStore texts_;
+    TextStore texts_{LargeBlockMemory()};
 };
 
 }  // namespace tramelo

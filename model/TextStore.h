@@ -16,8 +16,8 @@ namespace tramelo {
 
 class TextStore {
 public:
-    // Blocks come from memory: the usual heap by default, large blocks for a store that
-    // lives as long as the run.
+    // Blocks come from memory: the usual heap by default, large blocks for stores that may
+    // grow to megabytes.
     explicit TextStore(std::pmr::memory_resource* memory = std::pmr::get_default_resource())
         : memory_(memory) {}
 

@@ -27,7 +27,14 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-seconds() { local start end; start=$(date +%s.%N); "$@" > /dev/null 2>&1; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
+# Each timed command starts in an empty output folder, after the previous one's writes have
+# reached the disk, so that no tool pays for another's write-back or clean-up.
+seconds() {
+  local start end
+  rm -rf "$scratch/out"; mkdir "$scratch/out"; sync
+  start=$(date +%s.%N); "$@" > /dev/null 2>&1; end=$(date +%s.%N)
+  echo "$end - $start" | bc -l
+}
 
 for set in $sets; do
   case "$set" in
@@ -52,21 +59,21 @@ for set in $sets; do
   done
   inputBytes=$(du -cb "${folders[@]/#/$inputs/}" | tail -1 | cut -f1)
 
-  run_tramelo() { rm -rf "$scratch/t"; mkdir "$scratch/t"; "$merge" "${args[@]}" -o "$scratch/t"; }
-  run_cp() { rm -rf "$scratch/c"; mkdir "$scratch/c"; cp -r "${folders[@]/#/$inputs/}" "$scratch/c/"; }
+  # Each tool writes into an empty folder, emptied before the clock starts.
+  run_tramelo() { "$merge" "${args[@]}" -o "$scratch/out"; }
+  run_cp() { cp -r "${folders[@]/#/$inputs/}" "$scratch/out/"; }
   run_ogr() {
-    rm -rf "$scratch/o"; mkdir "$scratch/o"
     local kind files
     for kind in RT_NODI RT_ITIN; do
       if [ "$kind" = RT_NODI ]; then files=("${stopFiles[@]}"); else files=("${routeFiles[@]}"); fi
-      ogr2ogr -f "ESRI Shapefile" "$scratch/o/$kind.shp" "${files[0]}" -nln "$kind"
-      for file in "${files[@]:1}"; do ogr2ogr -append -update "$scratch/o/$kind.shp" "$file" -nln "$kind"; done
+      ogr2ogr -f "ESRI Shapefile" "$scratch/out/$kind.shp" "${files[0]}" -nln "$kind"
+      for file in "${files[@]:1}"; do ogr2ogr -append -update "$scratch/out/$kind.shp" "$file" -nln "$kind"; done
     done
   }
   haveOgr=0; command -v ogr2ogr > /dev/null && haveOgr=1
 
   : > "$scratch/tramelo.times"; : > "$scratch/cp.times"; : > "$scratch/ogr.times"
-  run_tramelo > /dev/null 2>&1  # warm the page cache so that every tool reads from memory
+  seconds run_tramelo > /dev/null  # warm the page cache so that every tool reads from memory
   for ((r = 1; r <= repetitions; r++)); do
     seconds run_tramelo >> "$scratch/tramelo.times"
     seconds run_cp >> "$scratch/cp.times"

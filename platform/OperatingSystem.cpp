@@ -26,6 +26,21 @@ std::filesystem::path NativePath(const std::string& path) {
 #endif
 }
 
+#ifdef _WIN32
+
+std::string Utf8FromWide(const wchar_t* text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string converted(size > 0 ? static_cast<std::size_t>(size - 1) : 0, '\0');
+    if (size > 1) {
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, converted.data(), size, nullptr, nullptr);
+    }
+    return converted;
+}
+
+void UseUtf8Console() { SetConsoleOutputCP(CP_UTF8); }
+
+#endif
+
 bool LocalTime(std::time_t moment, std::tm& local) {
 #ifdef _WIN32
     return localtime_s(&local, &moment) == 0;

@@ -22,6 +22,13 @@ bool LocalTime(std::time_t moment, std::tm& local);
 // Moves a complete file over target in one step, replacing it. False when it failed.
 bool MoveFileOver(const std::string& from, const std::string& target);
 
+#ifdef _WIN32
+// A UTF-16 text of Windows (a command-line argument) as the UTF-8 the core takes.
+std::string Utf8FromWide(const wchar_t* text);
+// Makes the console show UTF-8 output as the characters it stands for.
+void UseUtf8Console();
+#endif
+
 // Memory for blocks of records. Where the system offers huge pages, a block of a huge page
 // or more is laid out to use them, so that holding a few hundred megabytes of records costs
 // a few hundred page faults rather than tens of thousands; smaller blocks come from the

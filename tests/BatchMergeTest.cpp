@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/wait.h>
-#include <unistd.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include "cli/BatchMerge.h"
 #include "tests/support/MemoryFileSystem.h"
 #include "tests/support/ShapefileBuilder.h"
+#include "tests/support/TestPaths.h"
 
 namespace tramelo::testing {
 namespace {
@@ -39,21 +42,21 @@ protected:
 
 TEST_F(BatchMergeTest, MergesInCommandLineOrder) {
     EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "--routes", "/in/a/RT_ITIN.shp", "--stops=/in/b/RT_NODI.shp",
-                   "-o", "/out"}),
+                   "-o", Native("/out")}),
               kExitSuccess);
     EXPECT_EQ(out.str(), "Sono state esportate 2 fermate\nSono stati esportati 1 percorsi\n");
     EXPECT_EQ(err.str(), "");
-    const std::string report = files.text("/out/ReportFusione.txt");
+    const std::string report = files.text(Native("/out/ReportFusione.txt"));
     EXPECT_NE(report.find("RT_NODI:\r\n/in/a/RT_NODI.shp\r\n/in/b/RT_NODI.shp\r\n"), std::string::npos);
     EXPECT_NE(report.find("/in/b/RT_NODI.shp\t\"F1\" gi\xE0 presente"), std::string::npos);
-    EXPECT_EQ(files.bytes("/out/RT_NODI.DBF").size(), 129u + 2 * 56u + 1u);
+    EXPECT_EQ(files.bytes(Native("/out/RT_NODI.DBF")).size(), 129u + 2 * 56u + 1u);
     // The data files keep code page 1252 bytes.
-    EXPECT_NE(files.text("/out/RT_NODI.DBF").find("Citt\xE0"), std::string::npos);
+    EXPECT_NE(files.text(Native("/out/RT_NODI.DBF")).find("Citt\xE0"), std::string::npos);
 }
 
 TEST_F(BatchMergeTest, MessagesAreUtf8OnTheRightStream) {
     EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp", "-s", "/in/foreign/RT_NODI.shp",
-                   "-r", "/in/missing.shp", "-o", "/out"}),
+                   "-r", "/in/missing.shp", "-o", Native("/out")}),
               kExitFailure);
     EXPECT_EQ(
         err.str(),
@@ -61,50 +64,52 @@ TEST_F(BatchMergeTest, MessagesAreUtf8OnTheRightStream) {
         "errore: la fermata \"G1\" non appartiene all'azienda\n"
         "errore: Non \xC3\xA8 possibile leggere il file RT_ITIN.SHP\n");
     EXPECT_EQ(out.str(), "Sono state esportate 1 fermate\nSono stati esportati 0 percorsi\n");
-    EXPECT_TRUE(files.exists("/out/RT_ITIN.SHP"));
+    EXPECT_TRUE(files.exists(Native("/out/RT_ITIN.SHP")));
 }
 
 TEST_F(BatchMergeTest, RepeatedPathOnlyWarns) {
-    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp", "-o", "/out"}), kExitSuccess);
+    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp", "-o", Native("/out")}),
+              kExitSuccess);
     EXPECT_NE(err.str().find("risulta gi\xC3\xA0 acquisito"), std::string::npos);
 }
 
 TEST_F(BatchMergeTest, NothingToWriteWritesNothing) {
     StopsShapefile({}).install(files, "/in/empty/RT_NODI.shp");
-    EXPECT_EQ(Run({"-s", "/in/empty/RT_NODI.shp", "-o", "/out"}), kExitSuccess);
+    EXPECT_EQ(Run({"-s", "/in/empty/RT_NODI.shp", "-o", Native("/out")}), kExitSuccess);
     EXPECT_EQ(out.str(), "");
     EXPECT_NE(err.str().find("nessun file scritto"), std::string::npos);
-    EXPECT_FALSE(files.exists("/out/ReportFusione.txt"));
+    EXPECT_FALSE(files.exists(Native("/out/ReportFusione.txt")));
 
     // A rejected file still makes the run fail, even with nothing to write.
-    EXPECT_EQ(Run({"-s", "/in/missing.shp", "-o", "/out"}), kExitFailure);
-    EXPECT_FALSE(files.exists("/out/ReportFusione.txt"));
+    EXPECT_EQ(Run({"-s", "/in/missing.shp", "-o", Native("/out")}), kExitFailure);
+    EXPECT_FALSE(files.exists(Native("/out/ReportFusione.txt")));
 }
 
 TEST_F(BatchMergeTest, OutputFailureExitsWithOne) {
-    files.missingFolders.insert("/nowhere");
-    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-o", "/nowhere"}), kExitFailure);
-    EXPECT_NE(err.str().find("attenzione: Impossibile creare\n\n/nowhere/ReportFusione.txt\n"),
-              std::string::npos);
+    files.missingFolders.insert(Native("/nowhere"));
+    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-o", Native("/nowhere")}), kExitFailure);
+    EXPECT_NE(
+        err.str().find("attenzione: Impossibile creare\n\n" + Native("/nowhere/ReportFusione.txt") + "\n"),
+        std::string::npos);
     EXPECT_EQ(out.str(), "");
 }
 
 TEST_F(BatchMergeTest, TrailingSeparatorsAreDropped) {
-    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "--output=/out///"}), kExitSuccess);
-    EXPECT_TRUE(files.exists("/out/RT_NODI.SHP"));
-    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-o", "/"}), kExitSuccess);
-    EXPECT_TRUE(files.exists("/RT_NODI.SHP"));  // the root stays the root
+    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "--output=" + Native("/out///")}), kExitSuccess);
+    EXPECT_TRUE(files.exists(Native("/out/RT_NODI.SHP")));
+    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-o", Native("/")}), kExitSuccess);
+    EXPECT_TRUE(files.exists(Native("/RT_NODI.SHP")));  // the root stays the root
 }
 
 TEST_F(BatchMergeTest, UsageErrorsExitWithTwo) {
     const std::vector<std::vector<std::string>> wrong = {
         {},
         {"-s", "/in/a/RT_NODI.shp"},  // no output
-        {"-o", "/out"},               // no input
+        {"-o", Native("/out")},       // no input
         {"-s"},                       // missing argument
         {"-s", "/in/a/RT_NODI.shp", "-o"},
-        {"-x", "-o", "/out"},                 // unknown option
-        {"/in/a/RT_NODI.shp", "-o", "/out"},  // a file without -s or -r
+        {"-x", "-o", Native("/out")},                 // unknown option
+        {"/in/a/RT_NODI.shp", "-o", Native("/out")},  // a file without -s or -r
         {"-s", "/in/a/RT_NODI.shp", "-o", "/a", "-o", "/b"},
     };
     for (const auto& args : wrong) {
@@ -112,7 +117,7 @@ TEST_F(BatchMergeTest, UsageErrorsExitWithTwo) {
         EXPECT_NE(err.str().find("Uso: tramelo-merge"), std::string::npos);
         EXPECT_EQ(out.str(), "");
     }
-    EXPECT_FALSE(files.exists("/out/ReportFusione.txt"));
+    EXPECT_FALSE(files.exists(Native("/out/ReportFusione.txt")));
 }
 
 TEST_F(BatchMergeTest, HelpAndVersion) {
@@ -126,32 +131,42 @@ TEST_F(BatchMergeTest, HelpAndVersion) {
 // The real program on the real samples: exit status and the two streams kept apart.
 TEST(BatchMergeProgramTest, MergesTheSamplesOnDisk) {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("tramelo-cli-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    const std::string samples = TRAMELO_SAMPLES_DIR;
-    const std::string command = std::string(TRAMELO_MERGE_PROGRAM) + " -s " + samples +
-                                "/lirr/RT_NODI.SHP -s " + samples + "/mnr/RT_NODI.SHP -r " + samples +
-                                "/mnr/RT_ITIN.SHP -s " + samples + "/lirr/RT_NODI.SHP -o " + folder.string() +
-                                " > " + (folder / "out.txt").string() + " 2> " +
-                                (folder / "err.txt").string() + " < /dev/null";
+    const TemporaryFolder temporary("cli");
+    const fs::path& folder = temporary.path();
+    const std::string samples = BuildMachinePath(TRAMELO_SAMPLES_DIR);
+    const auto sample = [&](const char* name) { return samples + Native(name); };
+#ifdef _WIN32
+    const char* noInput = "NUL";
+#else
+    const char* noInput = "/dev/null";
+#endif
+    const std::string command = BuildMachinePath(TRAMELO_MERGE_PROGRAM) + " -s " +
+                                sample("/lirr/RT_NODI.SHP") + " -s " + sample("/mnr/RT_NODI.SHP") + " -r " +
+                                sample("/mnr/RT_ITIN.SHP") + " -s " + sample("/lirr/RT_NODI.SHP") + " -o " +
+                                temporary.string() + " > " + (folder / "out.txt").string() + " 2> " +
+                                (folder / "err.txt").string() + " < " + noInput;
     const int status = std::system(command.c_str());
+#ifdef _WIN32
+    EXPECT_EQ(status, 0);  // the program's exit code itself
+#else
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+#endif
+    // The messages are console text, read back as text: on Windows a line ends in CR LF.
     const auto read = [](const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(path);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
     EXPECT_EQ(read(folder / "out.txt"),
               "Sono state esportate 177 fermate\nSono stati esportati 38 percorsi\n");
-    EXPECT_EQ(read(folder / "err.txt"), "attenzione: Attenzione: lo shapefile indicato\n\n" + samples +
-                                            "/lirr/RT_NODI.SHP\n\nrisulta gi\xC3\xA0 acquisito\n");
+    EXPECT_EQ(read(folder / "err.txt"), "attenzione: Attenzione: lo shapefile indicato\n\n" +
+                                            sample("/lirr/RT_NODI.SHP") +
+                                            "\n\nrisulta gi\xC3\xA0 acquisito\n");
     for (const char* name : {"ReportFusione.txt", "RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_ITIN.SHP",
                              "RT_ITIN.SHX", "RT_ITIN.DBF"}) {
         EXPECT_TRUE(fs::exists(folder / name)) << name;
     }
     EXPECT_EQ(fs::file_size(folder / "RT_NODI.SHP"), 100u + 177u * 28u);
-    fs::remove_all(folder);
 }
 
 }  // namespace

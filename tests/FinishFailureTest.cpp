@@ -8,6 +8,7 @@
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/RecordingPlatform.h"
 #include "tests/support/ShapefileBuilder.h"
+#include "tests/support/TestPaths.h"
 #include "workspace/MergeWorkspace.h"
 
 namespace tramelo::testing {
@@ -34,11 +35,11 @@ protected:
     // An earlier merge's outputs in the folder, each with recognisable bytes.
     void PutEarlierOutputs() {
         for (const std::string& name : kOutputs) {
-            memory.files[JoinPath("/out", name)] = Bytes(name.begin(), name.end());
+            memory.files[JoinPath(Native("/out"), name)] = Bytes(name.begin(), name.end());
         }
     }
     bool IsEarlier(const std::string& name) const {
-        return memory.bytes(JoinPath("/out", name)) == Bytes(name.begin(), name.end());
+        return memory.bytes(JoinPath(Native("/out"), name)) == Bytes(name.begin(), name.end());
     }
     std::vector<std::string> FilesInOut() const {
         std::vector<std::string> names;
@@ -55,11 +56,11 @@ protected:
 };
 
 TEST_F(FinishFailureTest, MissingFolderNamesEveryOutputThatCannotBeCreated) {
-    memory.missingFolders.insert("/nowhere");
-    EXPECT_FALSE(workspace.Finish("/nowhere"));
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate("/nowhere/ReportFusione.txt"),
-                                                          CannotCreate("/nowhere/RT_NODI.SHP"),
-                                                          CannotCreate("/nowhere/RT_ITIN.SHP")}));
+    memory.missingFolders.insert(Native("/nowhere"));
+    EXPECT_FALSE(workspace.Finish(Native("/nowhere")));
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate(Native("/nowhere/ReportFusione.txt")),
+                                                          CannotCreate(Native("/nowhere/RT_NODI.SHP")),
+                                                          CannotCreate(Native("/nowhere/RT_ITIN.SHP"))}));
     for (const RecordedMessage& message : platform.messages) {
         EXPECT_EQ(message.kind, MessageKind::Warning);
     }
@@ -68,9 +69,9 @@ TEST_F(FinishFailureTest, MissingFolderNamesEveryOutputThatCannotBeCreated) {
 
 TEST_F(FinishFailureTest, ReadOnlyTargetCannotBeCreatedAndStaysIntact) {
     PutEarlierOutputs();
-    memory.readOnly.insert("/out/RT_NODI.DBF");
-    EXPECT_FALSE(workspace.Finish("/out"));
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate("/out/RT_NODI.DBF"),
+    memory.readOnly.insert(Native("/out/RT_NODI.DBF"));
+    EXPECT_FALSE(workspace.Finish(Native("/out")));
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate(Native("/out/RT_NODI.DBF")),
                                                           "Sono stati esportati 1 percorsi"}));
     // The stops dataset is not half replaced; the report and the routes are new.
     EXPECT_TRUE(IsEarlier("RT_NODI.SHP"));
@@ -82,9 +83,9 @@ TEST_F(FinishFailureTest, ReadOnlyTargetCannotBeCreatedAndStaysIntact) {
 }
 
 TEST_F(FinishFailureTest, ReportThatCannotBeCreatedDoesNotStopTheExports) {
-    memory.readOnly.insert("/out/ReportFusione.txt");
-    EXPECT_FALSE(workspace.Finish("/out"));
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate("/out/ReportFusione.txt"),
+    memory.readOnly.insert(Native("/out/ReportFusione.txt"));
+    EXPECT_FALSE(workspace.Finish(Native("/out")));
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate(Native("/out/ReportFusione.txt")),
                                                           "Sono state esportate 1 fermate",
                                                           "Sono stati esportati 1 percorsi"}));
     EXPECT_EQ(memory.files.size(), 6u);
@@ -92,10 +93,10 @@ TEST_F(FinishFailureTest, ReportThatCannotBeCreatedDoesNotStopTheExports) {
 
 TEST_F(FinishFailureTest, WriteFailureEndsFinishAndKeepsEarlierOutputs) {
     // Find the first write of the stops' .SHX in a run that succeeds.
-    ASSERT_TRUE(workspace.Finish("/out"));
+    ASSERT_TRUE(workspace.Finish(Native("/out")));
     const auto write = std::find_if(faulty.steps.begin(), faulty.steps.end(), [](const auto& step) {
         return step.operation == FaultyFileSystem::Operation::Write &&
-               step.path == "/out/RT_NODI.SHX.partial";
+               step.path == Native("/out/RT_NODI.SHX.partial");
     });
     ASSERT_NE(write, faulty.steps.end());
     const int firstWrite = static_cast<int>(write - faulty.steps.begin()) + 1;
@@ -105,9 +106,9 @@ TEST_F(FinishFailureTest, WriteFailureEndsFinishAndKeepsEarlierOutputs) {
     platform.messages.clear();
     faulty.count = 0;
     faulty.failAt = firstWrite;
-    EXPECT_FALSE(workspace.Finish("/out"));
+    EXPECT_FALSE(workspace.Finish(Native("/out")));
     // The report was already complete; the stops are as they were and the routes not tried.
-    EXPECT_EQ(platform.texts(), std::vector<std::string>{CannotWrite("/out/RT_NODI.SHX")});
+    EXPECT_EQ(platform.texts(), std::vector<std::string>{CannotWrite(Native("/out/RT_NODI.SHX"))});
     EXPECT_FALSE(IsEarlier("ReportFusione.txt"));
     for (const char* name :
          {"RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_ITIN.SHP", "RT_ITIN.SHX", "RT_ITIN.DBF"}) {
@@ -119,7 +120,7 @@ TEST_F(FinishFailureTest, WriteFailureEndsFinishAndKeepsEarlierOutputs) {
 TEST(DatasetWriterTest, RefusesAShpPastThirtyTwoBitOffsets) {
     MemoryFileSystem memory;
     static constexpr DatasetLayout kLayout{"RT_NODI", 1, "COD_FERM", 10, "DENOM", 40, "", ""};
-    DatasetWriter writer(memory, "/out", kLayout, 7, 50 + 2 * 14);
+    DatasetWriter writer(memory, Native("/out"), kLayout, 7, 50 + 2 * 14);
     writer.start();
     const auto point = [](std::uint8_t*) {};
     writer.writeFeature("A", "", {}, 20, point);
@@ -128,7 +129,7 @@ TEST(DatasetWriterTest, RefusesAShpPastThirtyTwoBitOffsets) {
         writer.writeFeature("C", "", {}, 20, point);
         ADD_FAILURE() << "a third record would pass the limit";
     } catch (const FileError& error) {
-        EXPECT_EQ(error.path(), JoinPath("/out", "RT_NODI.SHP"));
+        EXPECT_EQ(error.path(), JoinPath(Native("/out"), "RT_NODI.SHP"));
     }
 }
 

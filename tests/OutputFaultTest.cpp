@@ -13,12 +13,11 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "shapefile/DiskFileSystem.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/RecordingPlatform.h"
 #include "tests/support/ShapefileBuilder.h"
+#include "tests/support/TestPaths.h"
 #include "workspace/MergeWorkspace.h"
 
 namespace tramelo::testing {
@@ -64,12 +63,8 @@ private:
 
 class DiskPlace final : public Place {
 public:
-    DiskPlace() : root_(fs::temp_directory_path() / ("tramelo-faults-" + std::to_string(::getpid()))) {
-        clear();
-    }
-    ~DiskPlace() override { fs::remove_all(root_); }
     FileSystem& files() override { return disk_; }
-    std::string folder() const override { return root_.string(); }
+    std::string folder() const override { return temporary_.string(); }
     Folder contents() const override {
         Folder folder;
         for (const auto& entry : fs::directory_iterator(root_)) {
@@ -83,12 +78,14 @@ public:
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     void clear() override {
-        fs::remove_all(root_);
-        fs::create_directories(root_);
+        for (const auto& entry : fs::directory_iterator(root_)) {
+            fs::remove_all(entry.path());
+        }
     }
 
 private:
-    fs::path root_;
+    TemporaryFolder temporary_{"faults"};
+    const fs::path& root_ = temporary_.path();
     DiskFileSystem disk_;
 };
 
@@ -175,15 +172,14 @@ protected:
     DiskOutputTest() : workspace(platform) {
         workspace.companyCode = 7;
         workspace.stopTable.add("F1", "Uno", 1, 1, workspace.issueLog, "in.shp");
-        fs::create_directories(root);
     }
     ~DiskOutputTest() override {
         std::error_code ignored;
         fs::permissions(root / "RT_NODI.SHX", fs::perms::owner_all, ignored);
-        fs::remove_all(root);
     }
 
-    fs::path root = fs::temp_directory_path() / ("tramelo-disk-" + std::to_string(::getpid()));
+    TemporaryFolder temporary{"disk"};
+    const fs::path& root = temporary.path();
     DiskFileSystem disk;
     RecordingPlatform platform{disk};
     MergeWorkspace workspace;
@@ -193,9 +189,9 @@ TEST_F(DiskOutputTest, MissingFolder) {
     const std::string folder = (root / "missing").string();
     EXPECT_FALSE(workspace.Finish(folder));
     EXPECT_EQ(platform.texts(),
-              (std::vector<std::string>{"Impossibile creare\n\n" + folder + "/ReportFusione.txt",
-                                        "Impossibile creare\n\n" + folder + "/RT_NODI.SHP",
-                                        "Impossibile creare\n\n" + folder + "/RT_ITIN.SHP"}));
+              (std::vector<std::string>{"Impossibile creare\n\n" + folder + Native("/ReportFusione.txt"),
+                                        "Impossibile creare\n\n" + folder + Native("/RT_NODI.SHP"),
+                                        "Impossibile creare\n\n" + folder + Native("/RT_ITIN.SHP")}));
     EXPECT_FALSE(fs::exists(folder));
 }
 
@@ -204,7 +200,7 @@ TEST_F(DiskOutputTest, FolderThatIsARegularFile) {
     const std::string folder = (root / "file.txt").string();
     EXPECT_FALSE(workspace.Finish(folder));
     EXPECT_EQ(platform.texts().size(), 3u);
-    EXPECT_EQ(platform.texts()[0], "Impossibile creare\n\n" + folder + "/ReportFusione.txt");
+    EXPECT_EQ(platform.texts()[0], "Impossibile creare\n\n" + folder + Native("/ReportFusione.txt"));
     EXPECT_EQ(fs::file_size(root / "file.txt"), 12u);
 }
 

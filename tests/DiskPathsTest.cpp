@@ -1,0 +1,64 @@
+// Paths on a real disk as users have them: folder names that are not ASCII, held as UTF-8
+// by the core, which Windows must turn into its own wide names rather than read in its ANSI
+// code page; and an earlier merge's outputs to replace.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include "shapefile/DiskFileSystem.h"
+#include "tests/support/RecordingPlatform.h"
+#include "tests/support/ShapefileBuilder.h"
+#include "tests/support/TestPaths.h"
+#include "workspace/MergeWorkspace.h"
+
+namespace tramelo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Utf8(std::u8string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(DiskPathsTest, FoldersWithAccentsAreReadAndWrittenUnderTheirOwnNames) {
+    const TemporaryFolder temporary("paths");
+    const fs::path input = temporary.path() / u8"citt\u00E0 vecchia";
+    const fs::path output = temporary.path() / u8"unione \u00E8";
+    fs::create_directories(input);
+    fs::create_directories(output);
+    std::ofstream(output / "RT_NODI.SHP", std::ios::binary) << "an earlier merge";
+
+    DiskFileSystem disk;
+    RecordingPlatform platform(disk);
+    MergeWorkspace workspace(platform);
+    const std::string inputPath = temporary.string() + Native(Utf8(u8"/citt\u00E0 vecchia/RT_NODI.SHP"));
+    StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}}).install(disk, inputPath);
+    ASSERT_TRUE(fs::exists(input / "RT_NODI.SHP"));
+    ASSERT_TRUE(fs::exists(input / "RT_NODI.SHX"));
+
+    ASSERT_EQ(workspace.AddStopsFile(inputPath), AddOutcome::Acquired)
+        << ::testing::PrintToString(platform.texts());
+    EXPECT_TRUE(workspace.Finish(temporary.string() + Native(Utf8(u8"/unione \u00E8"))));
+
+    // Nothing went to a folder of a wrongly decoded name.
+    EXPECT_EQ(std::distance(fs::directory_iterator(temporary.path()), fs::directory_iterator()), 2);
+    EXPECT_EQ(fs::file_size(output / "RT_NODI.SHP"), 100u + 2 * 28u);  // replaced by the new one
+    EXPECT_TRUE(fs::exists(output / "RT_ITIN.DBF"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(output), fs::directory_iterator()), 7);
+    // The report lists the path as given.
+    EXPECT_NE(Read(output / "ReportFusione.txt").find("RT_NODI:\r\n" + inputPath + "\r\n"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace tramelo::testing

@@ -1,0 +1,51 @@
+#include "tests/support/TestPaths.h"
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <system_error>
+
+#include "shapefile/FileSystem.h"
+
+namespace tramelo::testing {
+
+namespace fs = std::filesystem;
+
+std::string Native(std::string_view path) {
+    std::string native(path);
+    std::replace(native.begin(), native.end(), '/', kPathSeparator);
+    return native;
+}
+
+std::string BuildMachinePath(std::string_view path) {
+#ifdef _WIN32
+    if (path.starts_with('/')) {
+        return "Z:" + Native(path);
+    }
+#endif
+    return Native(path);
+}
+
+TemporaryFolder::TemporaryFolder(std::string_view purpose) {
+    // Random names, so that test processes running side by side never share a folder.
+    std::random_device device;
+    std::mt19937_64 random(
+        (static_cast<std::uint64_t>(device()) << 32) ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    do {
+        path_ =
+            fs::temp_directory_path() / ("tramelo-" + std::string(purpose) + "-" + std::to_string(random()));
+    } while (!fs::create_directories(path_));
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+std::string TemporaryFolder::string() const {
+    const std::u8string utf8 = path_.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
+}  // namespace tramelo::testing

@@ -3,6 +3,7 @@
 #   scripts/install-deps.sh run    building the batch command and merging the samples
 #   scripts/install-deps.sh test   building everything and running every check
 #   scripts/install-deps.sh bench  the side-by-side benchmark (bench/benchmark.sh)
+#   scripts/install-deps.sh windows  cross-building for Windows and running it under Wine
 set -euo pipefail
 
 run_packages=(build-essential cmake)
@@ -17,11 +18,19 @@ test_packages=(
 
 bench_packages=("${run_packages[@]}" time bc gdal-bin)
 
+windows_packages=(
+  "${run_packages[@]}"
+  g++-mingw-w64-x86-64-posix   # the cross compiler, its C library and Windows headers
+  googletest                   # GoogleTest's sources, built for the target
+  wine wine64                  # runs the Windows executables here
+)
+
 case "${1:-test}" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
   bench) wanted=("${bench_packages[@]}") ;;
-  *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
+  windows) wanted=("${windows_packages[@]}") ;;
+  *) echo "usage: $0 [run|test|bench|windows]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -2,7 +2,8 @@
 # Builds everything and runs every check:
 #   1. all tests in a normal build, with warnings as errors (GUI tests on a virtual screen);
 #   2. all tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. each fuzz target for a bounded time (FUZZ_SECONDS, default 60).
+#   3. each fuzz target for a bounded time (FUZZ_SECONDS, default 60);
+#   4. the Windows build (MinGW-w64): core tests and a sample merge under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,5 +33,8 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 echo "== fuzzing =="
 scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+
+echo "== Windows build under Wine =="
+scripts/windows.sh
 
 echo "== all checks passed =="

@@ -13,10 +13,9 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "cli/BatchMerge.h"
 #include "shapefile/DiskFileSystem.h"
+#include "tests/support/TestPaths.h"
 
 namespace tramelo {
 namespace {
@@ -77,11 +76,8 @@ protected:
         if (std::system("ogr2ogr --version > /dev/null 2>&1") != 0) {
             GTEST_SKIP() << "GDAL (gdal-bin) is not installed";
         }
-        folder = fs::temp_directory_path() / ("tramelo-gdal-" + std::to_string(::getpid()));
-        fs::remove_all(folder);
         fs::create_directories(folder / "out");
     }
-    void TearDown() override { fs::remove_all(folder); }
 
     int Merge(const std::vector<std::string>& args) {
         std::ostringstream out;
@@ -92,7 +88,8 @@ protected:
         return status;
     }
 
-    fs::path folder;
+    const testing::TemporaryFolder temporary{"gdal"};
+    const fs::path& folder = temporary.path();
     std::string errors;
 };
 

@@ -20,6 +20,7 @@
 #include "model/PolylineGeometry.h"
 #include "shapefile/DiskFileSystem.h"
 #include "shapefile/Layouts.h"
+#include "workspace/DatasetSchema.h"
 
 namespace {
 
@@ -28,8 +29,6 @@ using namespace tramelo;
 constexpr int kFiles = 8;
 constexpr std::int32_t kCompany = 1;
 constexpr int kPointsPerRoute = 400;
-constexpr DatasetLayout kStops{"RT_NODI", kShapeTypePoint, "COD_FERM", 10, "DENOM", 40, "", ""};
-constexpr DatasetLayout kRoutes{"RT_ITIN", kShapeTypePolyline, "COD_PERC", 20, "DESCR", 120, "", ""};
 
 // A deterministic stream of numbers, so that every run makes the same bytes.
 class Random {
@@ -96,7 +95,7 @@ void WriteStops(DiskFileSystem& disk, const std::filesystem::path& root, long pe
         std::filesystem::create_directories(folder);
         std::vector<Stop> current;
         current.reserve(static_cast<std::size_t>(perFile));
-        DatasetWriter writer(disk, folder.string(), kStops, kCompany);
+        DatasetWriter writer(disk, folder.string(), kStopsSchema, kCompany);
         writer.start();
         for (long j = 0; j < perFile; ++j) {
             const long repeat = repeats > 0 ? RepeatOf(j, perFile, repeats) : -1;
@@ -104,7 +103,9 @@ void WriteStops(DiskFileSystem& disk, const std::filesystem::path& root, long pe
                                           : MakeStop(nextId++, random));
             const Stop& stop = current.back();
             writer.writeFeature(stop.code, stop.name, {stop.x, stop.y, stop.x, stop.y}, kPointContentSize,
-                                [&](std::uint8_t* content) { EncodePoint(stop.x, stop.y, content); });
+                                [&](std::uint8_t* content) {
+                                    EncodePointContent({stop.x, stop.y}, content);
+                                });
         }
         writer.finish({2026, 12, 7});
         previous = std::move(current);
@@ -121,7 +122,7 @@ void WriteRoutes(DiskFileSystem& disk, const std::filesystem::path& root, long p
         const std::filesystem::path folder = root / ("routes_" + std::to_string(f + 1));
         std::filesystem::create_directories(folder);
         std::vector<std::pair<long, std::uint64_t>> current;
-        DatasetWriter writer(disk, folder.string(), kRoutes, kCompany);
+        DatasetWriter writer(disk, folder.string(), kRoutesSchema, kCompany);
         writer.start();
         for (long j = 0; j < perFile; ++j) {
             const long repeat = repeats > 0 ? RepeatOf(j, perFile, repeats) : -1;
@@ -140,9 +141,9 @@ void WriteRoutes(DiskFileSystem& disk, const std::filesystem::path& root, long p
             description += " Capolinea - Stazione Centrale";
             const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * geometry.points().size();
             writer.reserveScratch(RecordHeader::kSize + contentSize, contentSize + 4096);
-            writer.writeFeature(code, description,
-                                {geometry.minX, geometry.minY, geometry.maxX, geometry.maxY}, contentSize,
-                                [&](std::uint8_t* content) { EncodePolyline(geometry, content); });
+            writer.writeFeature(code, description, geometry.box(), contentSize, [&](std::uint8_t* content) {
+                EncodePolylineContent(geometry.box(), geometry.points(), content);
+            });
         }
         writer.finish({2026, 12, 7});
         previous = std::move(current);

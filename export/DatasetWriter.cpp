@@ -1,13 +1,12 @@
 #include "export/DatasetWriter.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <limits>
 
 #include "export/OutputSteps.h"
-#include "shapefile/ByteOrder.h"
 #include "shapefile/FileSystem.h"
+#include "workspace/DatasetSchema.h"
 #include "workspace/Message.h"
 #include "workspace/Platform.h"
 
@@ -15,29 +14,29 @@ namespace tramelo {
 
 namespace {
 
-constexpr std::string_view kCompanyField = "AZIENDA";
-constexpr std::uint8_t kCompanyDigits = 5;
-
 std::string FileName(std::string_view baseName, std::string_view extension) {
     return std::string(baseName).append(".").append(extension);
 }
 
 }  // namespace
 
-DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder, const DatasetLayout& layout,
+DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
                              std::int32_t companyCode, std::int64_t maxFileWords)
-    : layout_(layout), companyText_(DecimalText(companyCode)), maxFileWords_(maxFileWords) {
-    // The record length comes from the field list: the company's 4 digits plus a sign
-    // position, then the two texts.
-    fields_.append(kCompanyField, 'N', kCompanyDigits - 1, 0, true);
-    fields_.append(layout.codeField, 'X', layout.codeLength, 0, true);
-    fields_.append(layout.textField, 'X', layout.textLength, 0, true);
+    : schema_(schema), companyText_(DecimalText(companyCode)), maxFileWords_(maxFileWords) {
+    // The record length comes from the field list: the company's digits less one plus a
+    // sign position, then the two texts.
+    fields_.append(schema.companyField, 'N', schema.companyDigits - 1, 0, true);
+    fields_.append(schema.codeFields.front(), 'X', schema.codeWidth, 0, true);
+    fields_.append(schema.textField, 'X', schema.textWidth, 0, true);
     recordLength_ = 1 + fields_.computeOffsets();
 
-    shp_.emplace(files, JoinPath(folder, FileName(layout.baseName, "SHP")));
-    shx_.emplace(files, JoinPath(folder, FileName(layout.baseName, "SHX")));
-    dbf_.emplace(files, JoinPath(folder, FileName(layout.baseName, "DBF")));
+    shp_.emplace(files, JoinPath(folder, FileName(schema.baseName, "SHP")));
+    shx_.emplace(files, JoinPath(folder, FileName(schema.baseName, "SHX")));
+    dbf_.emplace(files, JoinPath(folder, FileName(schema.baseName, "DBF")));
 
+    // Not an empty box (lowest() as maxima, as a geometry without points has): the maxima
+    // start at the smallest positive normal double. They survive only in a dataset without
+    // features, whose header has always carried these bytes.
     box_.xMin = box_.yMin = std::numeric_limits<double>::max();
     box_.xMax = box_.yMax = std::numeric_limits<double>::min();
 }
@@ -89,19 +88,8 @@ void DatasetWriter::writeAttributes(std::string_view code, std::string_view text
 void DatasetWriter::widenBox(const BoundingBox& box) {
     if (recordCount_ == 1) {  // the first feature replaces the start values
         box_ = box;
-        return;
-    }
-    if (box.xMin < box_.xMin) {
-        box_.xMin = box.xMin;
-    }
-    if (box.yMin < box_.yMin) {
-        box_.yMin = box.yMin;
-    }
-    if (box.xMax > box_.xMax) {
-        box_.xMax = box.xMax;
-    }
-    if (box.yMax > box_.yMax) {
-        box_.yMax = box.yMax;
+    } else {
+        box_.widen(box);
     }
 }
 
@@ -127,7 +115,7 @@ void DatasetWriter::endShape(std::size_t contentSize) {
 
 std::int32_t DatasetWriter::finish(const CalendarDate& today) {
     MainHeader header;
-    header.shapeType = layout_.shapeType;
+    header.shapeType = schema_.shapeType;
     header.box = box_;
     header.fileLengthWords = shpPositionWords_;
     header.encode(scratch_.data());
@@ -158,44 +146,13 @@ std::int32_t DatasetWriter::finish(const CalendarDate& today) {
     return recordCount_;
 }
 
-void EncodePoint(double x, double y, std::uint8_t* content) {
-    putInt32(kShapeTypePoint, content, kLittleEndian);
-    putDouble(x, content + 4, kLittleEndian);
-    putDouble(y, content + 12, kLittleEndian);
-}
-
-void EncodePolyline(const PolylineGeometry& geometry, std::uint8_t* content) {
-    putInt32(kShapeTypePolyline, content, kLittleEndian);
-    putDouble(geometry.minX, content + kPolylineBoxOffset, kLittleEndian);
-    putDouble(geometry.minY, content + kPolylineBoxOffset + 8, kLittleEndian);
-    putDouble(geometry.maxX, content + kPolylineBoxOffset + 16, kLittleEndian);
-    putDouble(geometry.maxY, content + kPolylineBoxOffset + 24, kLittleEndian);
-    putInt32(1, content + kPolylineNumPartsOffset, kLittleEndian);
-    putInt32(static_cast<std::int32_t>(geometry.points().size()), content + kPolylineNumPointsOffset,
-             kLittleEndian);
-    putInt32(0, content + kPolylineFixedSize, kLittleEndian);  // the one part starts at point 0
-    std::uint8_t* point = content + kSinglePartPointsOffset;
-    if constexpr (std::endian::native == std::endian::little && sizeof(Point) == kPointSize) {
-        // On a little-endian host the points are already the bytes the file holds.
-        if (!geometry.points().empty()) {
-            std::memcpy(point, geometry.points().data(), geometry.points().size() * sizeof(Point));
-        }
-    } else {
-        for (const Point& p : geometry.points()) {
-            putDouble(p.x, point, kLittleEndian);
-            putDouble(p.y, point + 8, kLittleEndian);
-            point += kPointSize;
-        }
-    }
-}
-
-OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetLayout& layout,
+OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetSchema& schema,
                             std::int32_t companyCode,
                             const std::function<void(DatasetWriter&)>& writeFeatures) {
     std::optional<DatasetWriter> writer;
     std::int32_t written = 0;
     const OutputOutcome outcome = RunOutputSteps(
-        platform, [&] { writer.emplace(platform.files(), folder, layout, companyCode); },
+        platform, [&] { writer.emplace(platform.files(), folder, schema, companyCode); },
         [&] {
             writer->start();
             writeFeatures(*writer);
@@ -203,9 +160,9 @@ OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const
         });
     if (outcome == OutputOutcome::Written) {
         platform.showMessage(Message(MessageKind::Information)
-                                 .text(layout.countBefore)
+                                 .text(schema.messages.exportedBefore)
                                  .number(written)
-                                 .text(layout.countAfter));
+                                 .text(schema.messages.exportedAfter));
     }
     return outcome;
 }

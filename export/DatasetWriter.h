@@ -19,8 +19,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/CalendarDate.h"
+#include "base/Geometry.h"
 #include "export/ReplacingFile.h"
-#include "model/PolylineGeometry.h"
 #include "shapefile/DbfFieldList.h"
 #include "shapefile/Layouts.h"
 
@@ -28,18 +29,8 @@ namespace tramelo {
 
 class FileSystem;
 class Platform;
+struct DatasetSchema;
 enum class OutputOutcome;
-
-struct DatasetLayout {
-    std::string_view baseName;  // of the three files, e.g. RT_NODI
-    std::int32_t shapeType;
-    std::string_view codeField;
-    std::int32_t codeLength;
-    std::string_view textField;
-    std::int32_t textLength;
-    std::string_view countBefore;  // the message after the export, with the count
-    std::string_view countAfter;   // between the two
-};
 
 class DatasetWriter {
 public:
@@ -48,7 +39,7 @@ public:
     // Creates the three files, .SHP, .SHX and .DBF in this order. Throws FileError naming
     // the file that cannot be created; the ones created before it are removed again.
     // maxFileWords is the format's limit on a .SHP length in 16-bit words (tests lower it).
-    DatasetWriter(FileSystem& files, const std::string& folder, const DatasetLayout& layout,
+    DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
                   std::int32_t companyCode,
                   std::int64_t maxFileWords = std::numeric_limits<std::int32_t>::max());
 
@@ -83,7 +74,7 @@ private:
     std::span<std::uint8_t> beginShape(std::size_t contentSize);
     void endShape(std::size_t contentSize);
 
-    const DatasetLayout& layout_;
+    const DatasetSchema& schema_;
     std::string companyText_;
     DbfFieldList fields_;
     std::int32_t recordLength_;
@@ -101,15 +92,9 @@ private:
     std::optional<ReplacingFile> dbf_;
 };
 
-// The record content of a point: shape type, X, Y (kPointContentSize bytes).
-void EncodePoint(double x, double y, std::uint8_t* content);
-// The record content of a single-part polyline with the geometry's box and points
-// (kSinglePartPointsOffset + kPointSize * points bytes).
-void EncodePolyline(const PolylineGeometry& geometry, std::uint8_t* content);
-
 // Runs a whole export: creates the files, lets writeFeatures hand over every feature, and
 // completes them. Tells the user the count, or which file could not be created or written.
-OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetLayout& layout,
+OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetSchema& schema,
                             std::int32_t companyCode,
                             const std::function<void(DatasetWriter&)>& writeFeatures);
 

@@ -1,8 +1,8 @@
 #include "export/OutputSteps.h"
 
+#include "base/Texts.h"
 #include "shapefile/FileSystem.h"
 #include "workspace/Platform.h"
-#include "workspace/Texts.h"
 
 namespace tramelo {
 

@@ -1,11 +1,11 @@
 #include <optional>
 #include <string>
 
+#include "base/Texts.h"
 #include "export/OutputSteps.h"
 #include "export/ReplacingFile.h"
 #include "workspace/MergeWorkspace.h"
 #include "workspace/Platform.h"
-#include "workspace/Texts.h"
 
 namespace tramelo {
 

@@ -66,15 +66,7 @@ void CheckFields(const std::uint8_t* data, std::size_t size) {
     for (std::size_t at = 0; at + DbfFieldDescriptor::kSize <= size; at += DbfFieldDescriptor::kSize) {
         const DbfFieldDescriptor descriptor = DbfFieldDescriptor::decode(data + at);
         Check(descriptor.name.size() <= 11, "names of at most 11 bytes");
-        std::int32_t length = descriptor.length;
-        std::int32_t decimals = 0;
-        if (descriptor.type == 'N' && descriptor.decimals > 0) {
-            decimals = descriptor.decimals;
-            length = descriptor.length - decimals - 1;
-        }
-        Check(fields.append(descriptor.name, descriptor.type, length, decimals, false).width ==
-                  descriptor.length,
-              "width is the length byte");
+        Check(fields.appendDescriptor(descriptor).width == descriptor.length, "width is the length byte");
         expected += descriptor.length;
     }
     Check(fields.computeOffsets() == expected, "total width");

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "import/Rounding.h"
-#include "shapefile/ByteOrder.h"
+#include "shapefile/Layouts.h"
 
 namespace tramelo::fuzzing {
 
@@ -31,15 +31,10 @@ bool Contains(const std::vector<std::uint8_t>& bytes, std::string_view part) {
     return std::string_view(begin, bytes.size()).find(part) != std::string_view::npos;
 }
 
-// The points as they lie in a record: X and Y of each, little-endian, back to back.
+// The points as they lie in a record.
 bool ContainsPoints(const std::vector<std::uint8_t>& bytes, const PointArray& points) {
-    std::string encoded(points.size() * 16, '\0');
-    auto* at = reinterpret_cast<std::uint8_t*>(encoded.data());
-    for (const Point& point : points) {
-        putDouble(point.x, at, kLittleEndian);
-        putDouble(point.y, at + 8, kLittleEndian);
-        at += 16;
-    }
+    std::string encoded(points.size() * kPointSize, '\0');
+    EncodePoints(points, reinterpret_cast<std::uint8_t*>(encoded.data()));
     return Contains(bytes, encoded);
 }
 
@@ -169,7 +164,7 @@ std::string Describe(const MergeWorkspace& workspace) {
     }
     text += "indexed stops " + std::to_string(workspace.stopTable.indexedCount()) + "\n";
     for (const RouteRecord& route : workspace.routeTable) {
-        text += "route " + route.code + "|" + route.description + "|";
+        text += "route " + std::string(route.code) + "|" + std::string(route.description) + "|";
         for (const Point& point : route.geometry->points()) {
             text += Bits(point.x) + "," + Bits(point.y) + ";";
         }

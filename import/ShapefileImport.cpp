@@ -5,18 +5,17 @@
 #include <limits>
 #include <vector>
 
+#include "base/Texts.h"
 #include "import/ShapefileReader.h"
+#include "shapefile/ByteOrder.h"
 #include "shapefile/Layouts.h"
+#include "workspace/DatasetSchema.h"
 #include "workspace/MergeWorkspace.h"
 #include "workspace/Platform.h"
-#include "workspace/Texts.h"
 
 namespace tramelo {
 
 namespace {
-
-constexpr std::string_view kCompanyField = "AZIENDA";
-constexpr std::int32_t kCompanyMaxDigits = 5;
 
 bool IsWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -30,15 +29,16 @@ enum class Role { None, Company, Code, Text };
 
 // The role a field plays, if it is fit for it: the right name, type and width. A value only
 // ever comes from a fit field, so it always fits the field it is written to on export.
-Role RoleOf(const DbfField& field, const DatasetImport::Rules& rules) {
-    if (field.name == kCompanyField) {
-        return field.type == 'N' && field.length <= kCompanyMaxDigits ? Role::Company : Role::None;
+Role RoleOf(const DbfField& field, const DatasetSchema& schema) {
+    if (field.name == schema.companyField) {
+        return field.type == 'N' && field.length <= schema.companyDigits ? Role::Company : Role::None;
     }
-    if (field.name == rules.textField) {
-        return field.type == 'C' && field.length <= rules.textMaxLength ? Role::Text : Role::None;
+    if (field.name == schema.textField) {
+        return field.type == 'C' && field.length <= schema.textWidth ? Role::Text : Role::None;
     }
-    if (std::find(rules.codeFields.begin(), rules.codeFields.end(), field.name) != rules.codeFields.end()) {
-        return field.type == 'C' && field.length <= rules.codeMaxLength ? Role::Code : Role::None;
+    if (std::find(schema.codeFields.begin(), schema.codeFields.end(), field.name) !=
+        schema.codeFields.end()) {
+        return field.type == 'C' && field.length <= schema.codeWidth ? Role::Code : Role::None;
     }
     return Role::None;
 }
@@ -49,11 +49,11 @@ struct ValueField {
 };
 
 // The fields that give values, in list order; empty when a role has no fit field.
-std::vector<ValueField> ValueFields(const DbfFieldList& fields, const DatasetImport::Rules& rules) {
+std::vector<ValueField> ValueFields(const DbfFieldList& fields, const DatasetSchema& schema) {
     std::vector<ValueField> values;
     bool seen[4] = {};
     for (const DbfField& field : fields) {
-        const Role role = RoleOf(field, rules);
+        const Role role = RoleOf(field, schema);
         if (role != Role::None) {
             values.push_back({&field, role});
             seen[static_cast<int>(role)] = true;
@@ -76,10 +76,9 @@ std::string_view FieldText(std::span<const std::uint8_t> record, const DbfField&
 
 enum class Verdict { Merge, Reject, FormatError };
 
-Verdict ReadFeatures(MergeWorkspace& workspace, ShapefileReader& reader, DatasetImport& dataset,
-                     const std::vector<ValueField>& valueFields, std::int32_t& company) {
-    Platform& platform = workspace.platform();
-    const DatasetImport::Rules& rules = dataset.rules();
+Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetSchema& schema,
+                     DatasetImport& dataset, const std::vector<ValueField>& valueFields,
+                     std::int32_t& company) {
     const std::int32_t count = reader.recordCount();
     dataset.createBatch(count);
     bool rejected = false;
@@ -89,8 +88,16 @@ Verdict ReadFeatures(MergeWorkspace& workspace, ShapefileReader& reader, Dataset
     }
     for (std::int32_t i = 0; i < count; ++i) {
         std::span<const std::uint8_t> content;
-        if (!reader.nextShape(content)) {
+        if (!reader.nextShape(content) || content.size() < sizeof(std::int32_t)) {
             return Verdict::FormatError;
+        }
+        if (getInt32(content.data(), kLittleEndian) != schema.shapeType) {
+            platform.showMessage(Message(MessageKind::Error)
+                                     .text(texts::kFeatureBefore)
+                                     .number(i)
+                                     .text(schema.messages.wrongShapeAfter));
+            rejected = true;
+            continue;
         }
         switch (dataset.takeShape(i, content)) {
         case DatasetImport::ShapeResult::Taken: break;
@@ -127,8 +134,10 @@ Verdict ReadFeatures(MergeWorkspace& workspace, ShapefileReader& reader, Dataset
         if (recordCompany == company) {
             dataset.takeTexts(i, code, text);
         } else {
-            platform.showMessage(
-                Message(MessageKind::Error).text(rules.foreignBefore).text(code).text(rules.foreignAfter));
+            platform.showMessage(Message(MessageKind::Error)
+                                     .text(schema.messages.foreignBefore)
+                                     .text(code)
+                                     .text(schema.messages.foreignAfter));
             rejected = true;
         }
     }
@@ -164,31 +173,32 @@ std::string_view TrimTrailingWhiteSpace(std::string_view text) {
     return text;
 }
 
-int RunImport(MergeWorkspace& workspace, const std::string& path, DatasetImport& dataset) {
+int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetSchema& schema,
+              DatasetImport& dataset) {
     Platform& platform = workspace.platform();
-    const DatasetImport::Rules& rules = dataset.rules();
+    const DatasetMessages& messages = schema.messages;
 
     ShapefileReader reader(platform.files());
     switch (reader.open(path)) {
     case ShapefileReader::OpenResult::Opened: break;
-    case ShapefileReader::OpenResult::ShpMissing: ShowError(platform, rules.cannotReadShp); return 0;
-    case ShapefileReader::OpenResult::ShxMissing: ShowError(platform, rules.cannotReadShx); return 0;
-    case ShapefileReader::OpenResult::DbfMissing: ShowError(platform, rules.cannotReadDbf); return 0;
+    case ShapefileReader::OpenResult::ShpMissing: ShowError(platform, messages.cannotReadShp); return 0;
+    case ShapefileReader::OpenResult::ShxMissing: ShowError(platform, messages.cannotReadShx); return 0;
+    case ShapefileReader::OpenResult::DbfMissing: ShowError(platform, messages.cannotReadDbf); return 0;
     }
 
     if (!reader.readHeaders()) {
         ShowError(platform, texts::kIllegalFormat);
         return 0;
     }
-    const std::vector<ValueField> valueFields = ValueFields(reader.fields(), rules);
-    if (valueFields.empty() || reader.shapeType() != rules.shapeType) {
-        ShowError(platform, rules.attributesMissing);
+    const std::vector<ValueField> valueFields = ValueFields(reader.fields(), schema);
+    if (valueFields.empty() || reader.shapeType() != schema.shapeType) {
+        ShowError(platform, messages.attributesMissing);
         return 0;
     }
 
     // The company is fixed for the run only if the file is merged.
     std::int32_t company = workspace.companyCode;
-    switch (ReadFeatures(workspace, reader, dataset, valueFields, company)) {
+    switch (ReadFeatures(platform, reader, schema, dataset, valueFields, company)) {
     case Verdict::FormatError: ShowError(platform, texts::kIllegalFormat); return 0;
     case Verdict::Reject: return 0;
     case Verdict::Merge: break;

@@ -8,6 +8,7 @@
 // tables, the issue log and the run's company stay as they were.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,24 +16,11 @@
 namespace tramelo {
 
 class MergeWorkspace;
+struct DatasetSchema;
 
-// What tells one kind of dataset from the other.
+// What one kind of dataset does with its features; everything else is the shared runner's.
 class DatasetImport {
 public:
-    struct Rules {
-        std::string_view cannotReadShp;
-        std::string_view cannotReadShx;
-        std::string_view cannotReadDbf;
-        std::string_view attributesMissing;
-        std::string_view foreignBefore;  // the message for a feature of another company,
-        std::string_view foreignAfter;   // with the feature's code between the two
-        std::int32_t shapeType;
-        std::span<const std::string_view> codeFields;  // names that serve as the code
-        std::int32_t codeMaxLength;
-        std::string_view textField;  // the name or description
-        std::int32_t textMaxLength;
-    };
-
     enum class ShapeResult {
         Taken,        // the feature's geometry is in the batch
         Refused,      // the feature cannot be merged; its message has been shown
@@ -41,19 +29,34 @@ public:
 
     virtual ~DatasetImport() = default;
 
-    virtual const Rules& rules() const = 0;
     virtual void createBatch(std::int32_t count) = 0;
-    // Geometry pass: the record content of feature i, as read.
+    // Geometry pass: the record content of feature i, as read. The runner has checked that
+    // it holds a shape type and that the type is the dataset's.
     virtual ShapeResult takeShape(std::int32_t i, std::span<const std::uint8_t> content) = 0;
     // Attribute pass: the code (trailing white space removed) and the text of feature i.
     virtual void takeTexts(std::int32_t i, std::string_view code, std::string_view text) = 0;
-    // Offers every feature of the batch to the table, in file order, then rebuilds its index.
+    // Offers every feature of the batch to the table (MergeBatch).
     virtual void mergeBatch(const std::string& path) = 0;
 };
 
 // Runs one import; returns 1 when the file was merged and 0 otherwise, after showing every
 // message the file deserved.
-int RunImport(MergeWorkspace& workspace, const std::string& path, DatasetImport& dataset);
+int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetSchema& schema,
+              DatasetImport& dataset);
+
+// The merge of an accepted file, the same for both kinds: offer(item) for every item of the
+// batch in file order, then the batch released and the table's index rebuilt once, so that
+// the codes of this file did not see each other.
+template <class Batch, class Table, class Offer>
+void MergeBatch(std::optional<Batch>& batch, Table& table, Offer offer) {
+    for (std::int32_t i = 0; i < batch->count(); ++i) {
+        if (auto* item = batch->item(i)) {
+            offer(*item);
+        }
+    }
+    batch.reset();
+    table.rebuildIndex();
+}
 
 // The decimal value of a .DBF numeric text: leading white space skipped, an optional sign,
 // then digits up to the first other character; no digits gives 0. Values beyond 32 bits

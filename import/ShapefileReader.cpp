@@ -17,11 +17,6 @@ std::unique_ptr<InputFile> OpenOrNull(FileSystem& files, const std::string& path
     }
 }
 
-// A letter of 'a' to 'z' turned into upper case, every other byte unchanged.
-char AsciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 }  // namespace
 
 std::string ShapefileReader::CompanionPath(const std::string& path, std::string_view extension) {
@@ -108,16 +103,7 @@ bool ShapefileReader::readHeaders() {
         if (!readExactly(*dbf_, DbfFieldDescriptor::kSize)) {
             return false;
         }
-        DbfFieldDescriptor descriptor = DbfFieldDescriptor::decode(bytes_.data());
-        std::transform(descriptor.name.begin(), descriptor.name.end(), descriptor.name.begin(), AsciiUpper);
-        // Split so that every field's width is its length byte, whatever its type.
-        std::int32_t length = descriptor.length;
-        std::int32_t decimals = 0;
-        if (descriptor.type == 'N' && descriptor.decimals > 0) {
-            decimals = descriptor.decimals;
-            length = descriptor.length - decimals - 1;
-        }
-        fields_.append(descriptor.name, descriptor.type, length, decimals, false);
+        fields_.appendDescriptor(DbfFieldDescriptor::decode(bytes_.data()));
     }
     return true;
 }
@@ -170,7 +156,9 @@ bool ShapefileReader::nextShape(std::span<const std::uint8_t>& content) {
     return true;
 }
 
-bool ShapefileReader::startAttributePass() { return dbf_->seek(dbfHeaderLength_) == dbfHeaderLength_; }
+bool ShapefileReader::startAttributePass() {
+    return dbf_->seek(dbfHeaderLength_) == dbfHeaderLength_;
+}
 
 bool ShapefileReader::nextAttributes(std::span<const std::uint8_t>& record) {
     if (!nextEntries(*dbf_, dbfChunk_, dbfEnded_, dbfRecordLength_, recordCount_ - recordsRead_)) {

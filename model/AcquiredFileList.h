@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/AppendList.h"
+#include "base/AppendList.h"
 
 namespace tramelo {
 

@@ -21,11 +21,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory_resource>
 #include <string_view>
 #include <vector>
 
-#include "model/AppendList.h"
-#include "platform/OperatingSystem.h"
+#include "base/AppendList.h"
+#include "platform/LargeBlocks.h"
 
 namespace tramelo {
 
@@ -129,10 +130,10 @@ private:
     // samples_[b] up to samples_[b + 1].
     static constexpr std::size_t kSampleStep = 32;
 
-    std::vector<Entry, LargeBlockAllocator<Entry>> index_;
+    std::pmr::vector<Entry> index_{LargeBlockMemory()};
     std::vector<std::uint64_t> samples_;
-    std::vector<Entry, LargeBlockAllocator<Entry>> added_;  // the records appended since the last rebuild
-    const Record* lastIndexed_ = nullptr;                   // the list's tail at the last rebuild
+    std::pmr::vector<Entry> added_{LargeBlockMemory()};  // the records appended since the last rebuild
+    const Record* lastIndexed_ = nullptr;                // the list's tail at the last rebuild
 };
 
 }  // namespace tramelo

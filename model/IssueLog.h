@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/AppendList.h"
+#include "base/AppendList.h"
 
 namespace tramelo {
 
@@ -32,5 +32,9 @@ public:
     AppendList<IssueEntry> stopIssues;
     AppendList<IssueEntry> routeIssues;
 };
+
+// The message of a repeated code whose record differs from the one kept: the code in double
+// quotes, then the fixed words.
+std::string DuplicateCodeMessage(std::string_view code);
 
 }  // namespace tramelo

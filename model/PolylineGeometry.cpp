@@ -4,19 +4,6 @@
 
 namespace tramelo {
 
-namespace {
-
-// Each bound moves only for a strictly greater or smaller value (a NaN moves none); written
-// as selections, loops over many points need no branches.
-void Widen(double& minX, double& minY, double& maxX, double& maxY, double x, double y) {
-    maxX = maxX < x ? x : maxX;
-    minX = x < minX ? x : minX;
-    maxY = maxY < y ? y : maxY;
-    minY = y < minY ? y : minY;
-}
-
-}  // namespace
-
 PolylineGeometry::PolylineGeometry(std::int32_t count, std::pmr::memory_resource* memory)
     : pointCount_(count), points_(count > 0 ? static_cast<std::size_t>(count) : 0, memory) {}
 
@@ -26,18 +13,12 @@ PolylineGeometry::PolylineGeometry(std::int32_t count, PointArray&& points)
         assert(points.size() == static_cast<std::size_t>(count));
         points_ = std::move(points);
     }
-    // On local copies, which stay in registers for the whole loop.
-    double lowX = minX;
-    double lowY = minY;
-    double highX = maxX;
-    double highY = maxY;
+    // On a local box, which stays in registers for the whole loop.
+    BoundingBox extent = box();
     for (const Point& point : points_) {
-        Widen(lowX, lowY, highX, highY, point.x, point.y);
+        extent.widen(point.x, point.y);
     }
-    minX = lowX;
-    minY = lowY;
-    maxX = highX;
-    maxY = highY;
+    setBox(extent);
 }
 
 PolylineGeometry::PolylineGeometry(PolylineGeometry&& other, std::pmr::memory_resource* memory)
@@ -48,16 +29,21 @@ PolylineGeometry::PolylineGeometry(PolylineGeometry&& other, std::pmr::memory_re
       pointCount_(other.pointCount_),
       points_(std::move(other.points_), memory) {}
 
-void PolylineGeometry::widenBox(double x, double y) {
-    Widen(minX, minY, maxX, maxY, x, y);
-}
-
 void PolylineGeometry::setPoint(std::int32_t i, double x, double y) {
     if (!inRange(i)) {
         return;
     }
     points_[static_cast<std::size_t>(i)] = {x, y};
-    widenBox(x, y);
+    BoundingBox extent = box();
+    extent.widen(x, y);
+    setBox(extent);
+}
+
+void PolylineGeometry::setBox(const BoundingBox& extent) {
+    minX = extent.xMin;
+    minY = extent.yMin;
+    maxX = extent.xMax;
+    maxY = extent.yMax;
 }
 
 int PolylineGeometry::getPoint(std::int32_t i, double& x, double& y) const {

@@ -11,15 +11,12 @@
 #include <memory_resource>
 #include <vector>
 
+#include "base/Geometry.h"
+
 namespace tramelo {
 
-struct Point {
-    double x = 0.0;
-    double y = 0.0;
-};
-
-// The points of a geometry, in memory its owner chooses: a table keeps all of its routes'
-// points in large blocks of its own.
+// The points of a geometry, in memory its owner chooses: a table or a batch keeps all of its
+// routes' points in its arena.
 using PointArray = std::pmr::vector<Point>;
 
 class PolylineGeometry {
@@ -51,6 +48,9 @@ public:
     // compared.
     bool equals(const PolylineGeometry& other) const;
 
+    // The box as a shapefile orders it.
+    BoundingBox box() const { return {minX, minY, maxX, maxY}; }
+
     double minX = kEmptyMin;
     double minY = kEmptyMin;
     double maxX = kEmptyMax;
@@ -58,7 +58,7 @@ public:
 
 private:
     bool inRange(std::int32_t i) const { return i >= 0 && i < pointCount_; }
-    void widenBox(double x, double y);
+    void setBox(const BoundingBox& extent);
 
     std::int32_t pointCount_;
     PointArray points_;

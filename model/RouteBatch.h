@@ -3,35 +3,43 @@
 // The routes of one input file while it is read, before the file is known to be acceptable.
 
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
-#include <string>
-#include <vector>
+#include <string_view>
 
 #include "model/Batch.h"
 #include "model/PolylineGeometry.h"
 
 namespace tramelo {
 
+// Its texts and points are copies kept by the batch.
 struct RouteBatchItem {
-    void setTexts(std::string newCode, std::string newDescription) {
-        code = std::move(newCode);
-        description = std::move(newDescription);
-    }
-
     std::optional<PolylineGeometry> geometry;
-    std::string code;
-    std::string description;
+    std::string_view code;
+    std::string_view description;
 };
 
 class RouteBatch : public Batch<RouteBatchItem> {
 public:
     using Batch::Batch;
 
+    // Memory for the point arrays that the batch's geometries adopt.
+    std::pmr::memory_resource* pointMemory() { return arena().resource(); }
+
     // Gives item i a new geometry adopting the n points (replacing any geometry it had).
     // Out of range, the points are simply released.
     void setGeometry(std::int32_t i, std::int32_t n, PointArray&& points) {
         if (RouteBatchItem* target = item(i)) {
             target->geometry.emplace(n, std::move(points));
+        }
+    }
+
+    // Replaces the texts of item i with copies of code and description; does nothing out
+    // of range.
+    void setTexts(std::int32_t i, std::string_view code, std::string_view description) {
+        if (RouteBatchItem* target = item(i)) {
+            target->code = arena().store(code);
+            target->description = arena().store(description);
         }
     }
 };

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "model/IssueLog.h"
-#include "model/StopTable.h"
 
 namespace tramelo {
 
@@ -22,8 +21,8 @@ PolylineGeometry CopyGeometry(const PolylineGeometry& source,
 
 }  // namespace
 
-RouteRecord::RouteRecord(std::string code, std::string description, const PolylineGeometry* source)
-    : code(std::move(code)), description(std::move(description)) {
+RouteRecord::RouteRecord(std::string_view code, std::string_view description, const PolylineGeometry* source)
+    : code(code), description(description) {
     if (source != nullptr) {
         geometry.emplace(CopyGeometry(*source));
     }
@@ -47,18 +46,19 @@ bool RouteTable::admit(std::string_view code, std::string_view description, cons
     return false;
 }
 
-void RouteTable::add(std::string code, std::string description, const PolylineGeometry& geometry,
+void RouteTable::add(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
                      IssueLog& issues, std::string_view sourcePath) {
     if (admit(code, description, geometry, issues, sourcePath)) {
-        records_.append(std::move(code), std::move(description), CopyGeometry(geometry, &pointMemory_));
+        records_.append(arena_.store(code), arena_.store(description),
+                        CopyGeometry(geometry, arena_.resource()));
     }
 }
 
-void RouteTable::add(std::string code, std::string description, PolylineGeometry&& geometry, IssueLog& issues,
-                     std::string_view sourcePath) {
+void RouteTable::add(std::string_view code, std::string_view description, PolylineGeometry&& geometry,
+                     IssueLog& issues, std::string_view sourcePath) {
     if (admit(code, description, geometry, issues, sourcePath)) {
-        records_.append(std::move(code), std::move(description),
-                        PolylineGeometry(std::move(geometry), &pointMemory_));
+        records_.append(arena_.store(code), arena_.store(description),
+                        PolylineGeometry(std::move(geometry), arena_.resource()));
     }
 }
 

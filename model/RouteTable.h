@@ -8,34 +8,35 @@
 // two routes are equal only when every coordinate has the same value.
 
 #include <cstdint>
-#include <memory_resource>
 #include <optional>
-#include <string>
 #include <string_view>
 
-#include "model/AppendList.h"
+#include "base/AppendList.h"
+#include "base/Arena.h"
 #include "model/CodeIndex.h"
 #include "model/PolylineGeometry.h"
-#include "platform/OperatingSystem.h"
 
 namespace tramelo {
 
 class IssueLog;
 
+// One route. In a table, its texts and points are the table's own copies (kept in the
+// table's arena).
 struct RouteRecord {
-    // Copies the texts and, when given, the geometry: the copy has the source's count and
-    // points and computes its own box from them. The record never shares a geometry.
-    RouteRecord(std::string code, std::string description, const PolylineGeometry* source);
+    // Refers to the texts and copies the geometry when one is given: the copy has the
+    // source's count and points and computes its own box from them. The record never shares
+    // a geometry.
+    RouteRecord(std::string_view code, std::string_view description, const PolylineGeometry* source);
     // Keeps geometry as it is, its points where they are.
-    RouteRecord(std::string code, std::string description, PolylineGeometry&& geometry)
-        : code(std::move(code)), description(std::move(description)), geometry(std::move(geometry)) {}
+    RouteRecord(std::string_view code, std::string_view description, PolylineGeometry&& geometry)
+        : code(code), description(description), geometry(std::move(geometry)) {}
 
     // Same code and description byte for byte, then equal geometries.
     // REQUIRES: both records have a geometry.
     bool equals(const RouteRecord& other) const;
 
-    std::string code;
-    std::string description;
+    std::string_view code;
+    std::string_view description;
     std::optional<PolylineGeometry> geometry;
     RouteRecord* next = nullptr;
 };
@@ -43,12 +44,12 @@ struct RouteRecord {
 class RouteTable {
 public:
     // Offers one route; the table keeps its own copy of geometry when it keeps the route.
-    void add(std::string code, std::string description, const PolylineGeometry& geometry, IssueLog& issues,
-             std::string_view sourcePath);
+    void add(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
+             IssueLog& issues, std::string_view sourcePath);
     // The same for a geometry the caller no longer needs: a kept route takes it over, its
-    // points moved into the table's memory.
-    void add(std::string code, std::string description, PolylineGeometry&& geometry, IssueLog& issues,
-             std::string_view sourcePath);
+    // points moved into the table's arena.
+    void add(std::string_view code, std::string_view description, PolylineGeometry&& geometry,
+             IssueLog& issues, std::string_view sourcePath);
 
     const RouteRecord* find(std::string_view code) const { return index_.find(code); }
     void rebuildIndex() { index_.rebuild(records_); }
@@ -66,13 +67,10 @@ private:
     bool admit(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
                IssueLog& issues, std::string_view sourcePath) const;
 
-    // The points of every kept route, in large blocks: held until the table goes, as the
-    // records are. Declared first so that it outlives them.
-    std::pmr::monotonic_buffer_resource pointMemory_{kFirstPointBlock, LargeBlockMemory()};
-    AppendList<RouteRecord> records_;
+    // The records, their texts and points; declared first, so that it outlives the list.
+    Arena arena_;
+    AppendList<RouteRecord> records_{arena_.resource()};
     CodeIndex<RouteRecord> index_;
-
-    static constexpr std::size_t kFirstPointBlock = 64 * 1024;
 };
 
 }  // namespace tramelo

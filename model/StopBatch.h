@@ -6,8 +6,6 @@
 #include <string_view>
 
 #include "model/Batch.h"
-#include "model/TextStore.h"
-#include "platform/OperatingSystem.h"
 
 namespace tramelo {
 
@@ -26,8 +24,8 @@ public:
     // Replaces the texts of item i with copies of code and name; does nothing out of range.
     void setTexts(std::int32_t i, std::string_view code, std::string_view name) {
         if (StopBatchItem* target = item(i)) {
-            target->code = texts_.store(code);
-            target->name = texts_.store(name);
+            target->code = arena().store(code);
+            target->name = arena().store(name);
         }
     }
 
@@ -37,9 +35,6 @@ public:
             target->y = y;
         }
     }
-
-private:
-    TextStore texts_{LargeBlockMemory()};
 };
 
 }  // namespace tramelo

@@ -4,19 +4,6 @@
 
 namespace tramelo {
 
-std::string DuplicateCodeMessage(std::string_view code) {
-    // " già presente con caratteristiche differenti !!!", in code page 1252 like every text
-    // that reaches the report.
-    constexpr std::string_view kDifferent = " gi\xE0 presente con caratteristiche differenti !!!";
-    std::string message;
-    message.reserve(code.size() + 2 + kDifferent.size());
-    message += '"';
-    message += code;
-    message += '"';
-    message += kDifferent;
-    return message;
-}
-
 void StopTable::add(std::string_view code, std::string_view name, double x, double y, IssueLog& issues,
                     std::string_view sourcePath) {
     if (const StopRecord* found = find(code)) {
@@ -25,7 +12,7 @@ void StopTable::add(std::string_view code, std::string_view name, double x, doub
         }
         return;
     }
-    records_.append(texts_.store(code), texts_.store(name), x, y);
+    records_.append(arena_.store(code), arena_.store(name), x, y);
 }
 
 }  // namespace tramelo

@@ -8,19 +8,17 @@
 // each other and a code repeated inside one file enters the table every time.
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
-#include "model/AppendList.h"
+#include "base/AppendList.h"
+#include "base/Arena.h"
 #include "model/CodeIndex.h"
-#include "model/TextStore.h"
-#include "platform/OperatingSystem.h"
 
 namespace tramelo {
 
 class IssueLog;
 
-// One stop. Its texts are its table's own copies (kept in the table's text store).
+// One stop. Its texts are its table's own copies (kept in the table's arena).
 struct StopRecord {
     StopRecord(std::string_view code, std::string_view name, double x, double y)
         : code(code), name(name), x(x), y(y) {}
@@ -59,12 +57,10 @@ public:
     auto end() const { return records_.end(); }
 
 private:
-    AppendList<StopRecord> records_;
-    TextStore texts_{LargeBlockMemory()};
+    // The records and their texts; declared first, so that it outlives the list.
+    Arena arena_;
+    AppendList<StopRecord> records_{arena_.resource()};
     CodeIndex<StopRecord> index_;
 };
-
-// The text of a conflicting repeat: the code in double quotes, then the fixed words.
-std::string DuplicateCodeMessage(std::string_view code);
 
 }  // namespace tramelo

@@ -1,5 +1,7 @@
 #include "platform/OperatingSystem.h"
 
+#include "platform/LargeBlocks.h"
+
 #include <cstdint>
 #include <new>
 #include <system_error>
@@ -37,7 +39,9 @@ std::string Utf8FromWide(const wchar_t* text) {
     return converted;
 }
 
-void UseUtf8Console() { SetConsoleOutputCP(CP_UTF8); }
+void UseUtf8Console() {
+    SetConsoleOutputCP(CP_UTF8);
+}
 
 #endif
 
@@ -61,17 +65,15 @@ bool MoveFileOver(const std::string& from, const std::string& target) {
 #endif
 }
 
-#if defined(__linux__)
-
 namespace {
+
+#if defined(__linux__)
 
 constexpr std::size_t kHugePage = 2 * 1024 * 1024;
 
 std::size_t MappedSize(std::size_t size) {
     return (size + kHugePage - 1) / kHugePage * kHugePage;
 }
-
-}  // namespace
 
 void* AllocateLargeBlock(std::size_t size) {
     if (size < kHugePage) {
@@ -118,8 +120,8 @@ void FreeLargeBlock(void* block, std::size_t) noexcept {
 
 #endif
 
-namespace {
-
+// Blocks are aligned for any type: operator new gives the fundamental alignment, and mapped
+// blocks start on a huge page.
 class LargeBlockResource final : public std::pmr::memory_resource {
     void* do_allocate(std::size_t bytes, std::size_t) override { return AllocateLargeBlock(bytes); }
     void do_deallocate(void* block, std::size_t bytes, std::size_t) override { FreeLargeBlock(block, bytes); }

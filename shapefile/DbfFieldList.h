@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/AppendList.h"
+#include "base/AppendList.h"
+#include "shapefile/Layouts.h"
 
 namespace tramelo {
 
@@ -33,6 +34,12 @@ public:
     // plus the decimals and the decimal point when decimals is not 0.
     DbfField& append(std::string_view name, std::uint8_t type, std::int32_t length, std::int32_t decimals,
                      bool withSign);
+
+    // Appends the field a descriptor read from a file describes: its name with the letters a
+    // to z in upper case, its type, and its length and decimals split so that the width is
+    // the descriptor's length byte whatever the type (for 'N' with decimals the length is
+    // the integer digits: the length byte less the decimals and the point).
+    DbfField& appendDescriptor(const DbfFieldDescriptor& descriptor);
 
     // Gives each field its offset, in list order, and returns the total width.
     std::int32_t computeOffsets();

@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/PathSeparator.h"
+
 namespace tramelo {
 
 class FileError : public std::runtime_error {
@@ -48,7 +50,9 @@ public:
 };
 
 // A file created (or truncated) for writing in binary mode, no byte translated. Every
-// operation throws FileError when it fails. Destroying an unclosed file closes it quietly.
+// operation throws FileError when it fails. Only close() makes the file complete:
+// destroying a file that was not closed abandons it, and bytes still held in its buffer may
+// never reach it (a failure path removes such a file anyway).
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
@@ -75,13 +79,6 @@ public:
     // Deletes a file if it exists; never throws.
     virtual void remove(const std::string& path) noexcept = 0;
 };
-
-// The directory separator of this platform: only that one character counts.
-#ifdef _WIN32
-constexpr char kPathSeparator = '\\';
-#else
-constexpr char kPathSeparator = '/';
-#endif
 
 // folder, the platform's separator, then name.
 inline std::string JoinPath(std::string_view folder, std::string_view name) {

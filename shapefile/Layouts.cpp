@@ -20,6 +20,11 @@ constexpr int kDbfRecordCountOffset = 4;
 constexpr int kDbfHeaderLengthOffset = 8;
 constexpr int kDbfRecordLengthOffset = 10;
 
+constexpr int kContentShapeTypeOffset = 0;
+constexpr int kPointXOffset = 4;
+constexpr int kPointYOffset = 12;
+constexpr int kPolylinePartIndexOffset = kPolylineFixedSize;
+
 constexpr int kDescriptorTypeOffset = 11;
 constexpr int kDescriptorLengthOffset = 16;
 constexpr int kDescriptorDecimalsOffset = 17;
@@ -107,6 +112,45 @@ void DbfFieldDescriptor::encode(std::uint8_t* bytes) const {
     bytes[kDescriptorTypeOffset] = type;
     bytes[kDescriptorLengthOffset] = length;
     bytes[kDescriptorDecimalsOffset] = decimals;
+}
+
+void EncodePointContent(const Point& point, std::uint8_t* content) {
+    putInt32(kShapeTypePoint, content + kContentShapeTypeOffset, kLittleEndian);
+    putDouble(point.x, content + kPointXOffset, kLittleEndian);
+    putDouble(point.y, content + kPointYOffset, kLittleEndian);
+}
+
+Point DecodePointContent(const std::uint8_t* content) {
+    return {getDouble(content + kPointXOffset, kLittleEndian),
+            getDouble(content + kPointYOffset, kLittleEndian)};
+}
+
+void EncodePolylineContent(const BoundingBox& box, std::span<const Point> points, std::uint8_t* content) {
+    putInt32(kShapeTypePolyline, content + kContentShapeTypeOffset, kLittleEndian);
+    putDouble(box.xMin, content + kPolylineBoxOffset, kLittleEndian);
+    putDouble(box.yMin, content + kPolylineBoxOffset + 8, kLittleEndian);
+    putDouble(box.xMax, content + kPolylineBoxOffset + 16, kLittleEndian);
+    putDouble(box.yMax, content + kPolylineBoxOffset + 24, kLittleEndian);
+    putInt32(1, content + kPolylineNumPartsOffset, kLittleEndian);
+    putInt32(static_cast<std::int32_t>(points.size()), content + kPolylineNumPointsOffset, kLittleEndian);
+    putInt32(0, content + kPolylinePartIndexOffset, kLittleEndian);
+    EncodePoints(points, content + kSinglePartPointsOffset);
+}
+
+void EncodePoints(std::span<const Point> points, std::uint8_t* bytes) {
+    for (const Point& point : points) {
+        putDouble(point.x, bytes, kLittleEndian);
+        putDouble(point.y, bytes + 8, kLittleEndian);
+        bytes += kPointSize;
+    }
+}
+
+void DecodePoints(const std::uint8_t* bytes, std::span<Point> points) {
+    for (Point& point : points) {
+        point.x = getDouble(bytes, kLittleEndian);
+        point.y = getDouble(bytes + 8, kLittleEndian);
+        bytes += kPointSize;
+    }
 }
 
 }  // namespace tramelo

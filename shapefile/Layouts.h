@@ -8,7 +8,11 @@
 // 16-bit words.
 
 #include <cstdint>
+#include <span>
 #include <string>
+
+#include "base/CalendarDate.h"
+#include "base/Geometry.h"
 
 namespace tramelo {
 
@@ -39,13 +43,6 @@ constexpr int kDbfFieldNameSize = 11;
 constexpr std::uint8_t kDbfHeaderTerminator = 0x0D;
 constexpr std::uint8_t kDbfEndOfFile = 0x1A;
 constexpr std::uint8_t kDbfLiveRecord = 0x20;
-
-struct BoundingBox {
-    double xMin = 0.0;
-    double yMin = 0.0;
-    double xMax = 0.0;
-    double yMax = 0.0;
-};
 
 // The 100-byte header shared by .SHP and .SHX (the five reserved words are always 0 when
 // written and never read; Z and M ranges are written as 0.0 and never read).
@@ -84,12 +81,6 @@ struct ShxEntry {
     void encode(std::uint8_t* bytes) const;
 };
 
-struct CalendarDate {
-    int year = 1900;
-    int month = 1;
-    int day = 1;
-};
-
 // The 32-byte .DBF header. Header and record lengths are unsigned 16-bit on disk.
 struct DbfHeader {
     static constexpr int kSize = kDbfHeaderSize;
@@ -117,5 +108,18 @@ struct DbfFieldDescriptor {
     // A name longer than 11 bytes is cut; a shorter one is padded with NUL bytes.
     void encode(std::uint8_t* bytes) const;
 };
+
+// Record contents. A point content is the shape type, X and Y (kPointContentSize bytes);
+// a single-part polyline content is the shape type, its box, one part starting at point 0,
+// the point count and the points (kSinglePartPointsOffset + kPointSize * points bytes).
+// The decoders read what the bytes say; the caller has checked that they are there.
+void EncodePointContent(const Point& point, std::uint8_t* content);
+Point DecodePointContent(const std::uint8_t* content);
+void EncodePolylineContent(const BoundingBox& box, std::span<const Point> points, std::uint8_t* content);
+
+// Points as the .SHP holds them, X then Y of each, little-endian, back to back (kPointSize
+// bytes a point).
+void EncodePoints(std::span<const Point> points, std::uint8_t* bytes);
+void DecodePoints(const std::uint8_t* bytes, std::span<Point> points);
 
 }  // namespace tramelo

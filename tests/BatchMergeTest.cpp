@@ -14,6 +14,7 @@
 
 #include "cli/BatchMerge.h"
 #include "tests/support/MemoryFileSystem.h"
+#include "tests/support/Outputs.h"
 #include "tests/support/ShapefileBuilder.h"
 #include "tests/support/TestPaths.h"
 
@@ -162,8 +163,7 @@ TEST(BatchMergeProgramTest, MergesTheSamplesOnDisk) {
     EXPECT_EQ(read(folder / "err.txt"), "attenzione: Attenzione: lo shapefile indicato\n\n" +
                                             sample("/lirr/RT_NODI.SHP") +
                                             "\n\nrisulta gi\xC3\xA0 acquisito\n");
-    for (const char* name : {"ReportFusione.txt", "RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_ITIN.SHP",
-                             "RT_ITIN.SHX", "RT_ITIN.DBF"}) {
+    for (const std::string& name : kOutputNames) {
         EXPECT_TRUE(fs::exists(folder / name)) << name;
     }
     EXPECT_EQ(fs::file_size(folder / "RT_NODI.SHP"), 100u + 177u * 28u);

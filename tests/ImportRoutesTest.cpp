@@ -33,7 +33,7 @@ TEST_F(ImportRoutesTest, MergesPointsExactlyAsRead) {
     const std::vector<Point> points = {{563347.120551, 4483842.688269}, {563350.1234567, -0.000001}};
     EXPECT_EQ(AddRoutes(RoutesShapefile({{"R1", "Linea 1", points}, {"R2", "", {}}})), AddOutcome::Acquired);
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(RouteCodes(), (std::vector<std::string>{"R1", "R2"}));
+    EXPECT_EQ(Codes(workspace.routeTable), (std::vector<std::string>{"R1", "R2"}));
     const RouteRecord& first = *workspace.routeTable.head();
     ASSERT_TRUE(first.geometry);
     ASSERT_EQ(first.geometry->pointCount(), 2);
@@ -151,10 +151,9 @@ TEST_F(ImportRoutesTest, SameRouteInTwoFilesIsADuplicateOnlyWithTheSameBits) {
     ASSERT_EQ(AddRoutes(RoutesShapefile({{"R1", "Linea", shifted}}), "/in/c.shp"), AddOutcome::Acquired);
     ASSERT_FALSE(workspace.issueLog.routeIssues.isEmpty());
     EXPECT_EQ(workspace.issueLog.routeIssues.head()->sourcePath, "/in/c.shp");
-    EXPECT_EQ(workspace.issueLog.routeIssues.head()->message,
-              "\"R1\" gi\xE0 presente con caratteristiche differenti !!!");
+    EXPECT_EQ(workspace.issueLog.routeIssues.head()->message, Conflict("R1"));
     EXPECT_TRUE(workspace.issueLog.stopIssues.isEmpty());
-    EXPECT_EQ(RouteCodes(), std::vector<std::string>{"R1"});
+    EXPECT_EQ(Codes(workspace.routeTable), std::vector<std::string>{"R1"});
 }
 
 // The point count is checked against the record before any array is made from it.

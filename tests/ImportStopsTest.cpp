@@ -25,7 +25,7 @@ TEST_F(ImportStopsTest, MergesAValidFileAndFixesTheCompany) {
     EXPECT_EQ(AddStops(StopsShapefile({{"F12", "Piazza", 10.5, 20.25}, {"F13", "Stazione", 1, 2}})),
               AddOutcome::Acquired);
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(StopCodes(), (std::vector<std::string>{"F12", "F13"}));
+    EXPECT_EQ(Codes(workspace.stopTable), (std::vector<std::string>{"F12", "F13"}));
     EXPECT_EQ(workspace.companyCode, 7);
     EXPECT_EQ(workspace.stopTable.indexedCount(), 2);  // the index was rebuilt once at the end
     EXPECT_EQ(workspace.acquiredStops.head()->path, "/in/RT_NODI.shp");
@@ -73,27 +73,34 @@ TEST_F(ImportStopsTest, CompanionsAreFoundUnderEitherLetterCase) {
     EXPECT_EQ(workspace.AddStopsFile("/in/dati.xyz"), AddOutcome::Acquired);
 }
 
-TEST_F(ImportStopsTest, EveryTruncatedHeaderIsAFormatError) {
-    const ShapefileBytes valid = StopsShapefile({{"F1", "Uno", 1, 1}});
-    const auto tryFiles = [&](const ShapefileBytes& files) {
+// Whichever of the three files ends early, wherever it ends: in a header, among the
+// descriptors, in an index entry or a record. Only the .DBF's end-of-file byte is never read.
+TEST_F(ImportStopsTest, EveryTruncatedFileIsAFormatError) {
+    const ShapefileBytes valid = StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}});
+    const auto tryFiles = [&](const ShapefileBytes& files, const char* which, std::size_t size) {
         platform.messages.clear();
-        EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
-        EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+        EXPECT_EQ(AddStops(files), AddOutcome::Rejected) << which << " cut to " << size;
+        EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat}) << which << " cut to " << size;
     };
-    for (std::size_t size = 0; size < 100; size += 7) {
+    for (std::size_t size = 0; size < valid.shp.size(); ++size) {
         ShapefileBytes files = valid;
         files.shp.resize(size);
-        tryFiles(files);
-        files = valid;
-        files.shx.resize(size);
-        tryFiles(files);
+        tryFiles(files, ".SHP", size);
     }
-    for (std::size_t size = 0; size < 129; size += 5) {  // header and descriptors
+    for (std::size_t size = 0; size < valid.shx.size(); ++size) {
+        ShapefileBytes files = valid;
+        files.shx.resize(size);
+        tryFiles(files, ".SHX", size);
+    }
+    for (std::size_t size = 0; size + 1 < valid.dbf.size(); ++size) {
         ShapefileBytes files = valid;
         files.dbf.resize(size);
-        tryFiles(files);
+        tryFiles(files, ".DBF", size);
     }
     ExpectUntouched();
+    ShapefileBytes withoutEndMark = valid;
+    withoutEndMark.dbf.pop_back();
+    EXPECT_EQ(AddStops(withoutEndMark), AddOutcome::Acquired);
 }
 
 TEST_F(ImportStopsTest, WrongCodesAndVersionsAreFormatErrors) {
@@ -122,7 +129,7 @@ TEST_F(ImportStopsTest, ShxLengthCountsTheFeatures) {
     // One entry counted: only the first feature is read.
     SetInt32(files.shx, 24, 54, 'B');
     EXPECT_EQ(AddStops(files, "/in/c.shp"), AddOutcome::Acquired);
-    EXPECT_EQ(StopCodes(), std::vector<std::string>{"F1"});
+    EXPECT_EQ(Codes(workspace.stopTable), std::vector<std::string>{"F1"});
 
     // An entry that begins before the stated length must be there in full.
     SetInt32(files.shx, 24, 59, 'B');
@@ -139,7 +146,7 @@ TEST_F(ImportStopsTest, DbfRecordCountIsNeverCompared) {
     moreRecords.dbf = extra.dbf;  // three records for two features: the third is ignored
     EXPECT_EQ(AddStops(files, "/in/a.shp"), AddOutcome::Acquired);
     EXPECT_EQ(AddStops(moreRecords, "/in/b.shp"), AddOutcome::Acquired);
-    EXPECT_EQ(StopCodes(), (std::vector<std::string>{"F1", "F2"}));
+    EXPECT_EQ(Codes(workspace.stopTable), (std::vector<std::string>{"F1", "F2"}));
 
     ShapefileBytes fewer = files;
     fewer.dbf.resize(DbfRecordOffset(fewer.dbf, 1) + 10);  // the second record is cut short
@@ -186,7 +193,7 @@ TEST_F(ImportStopsTest, FieldsBeforeTheRequiredOnesDoNotShiftTheirValues) {
     builder.feature(PointContent(1, 1), {"abc", "123.45678901234", "  12.50", "  F001 \t\r", "Piazza"});
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
     EXPECT_EQ(workspace.companyCode, 12);
-    EXPECT_EQ(StopCodes(), std::vector<std::string>{"  F001"});  // leading blanks stay
+    EXPECT_EQ(Codes(workspace.stopTable), std::vector<std::string>{"  F001"});  // leading blanks stay
     EXPECT_EQ(workspace.stopTable.head()->name, "Piazza" + std::string(34, ' '));
 }
 
@@ -198,7 +205,7 @@ TEST_F(ImportStopsTest, LaterFitFieldOfARoleGivesTheValue) {
                                  {"AZIENDA", 'N', 3}});
     builder.feature(PointContent(1, 1), {"FIRST", "7", "Piazza", "SECOND", "012"});
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
-    EXPECT_EQ(StopCodes(), std::vector<std::string>{"SECOND"});
+    EXPECT_EQ(Codes(workspace.stopTable), std::vector<std::string>{"SECOND"});
     EXPECT_EQ(workspace.companyCode, 12);
 }
 
@@ -214,7 +221,7 @@ TEST_F(ImportStopsTest, UnfitFieldsOfARoleAreIgnored) {
     builder.feature(PointContent(1, 1),
                     {"7", "SHORT", "Piazza", std::string(50, 'L'), std::string(60, 'N'), "123456789"});
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
-    EXPECT_EQ(StopCodes(), std::vector<std::string>{"SHORT"});
+    EXPECT_EQ(Codes(workspace.stopTable), std::vector<std::string>{"SHORT"});
     EXPECT_EQ(workspace.stopTable.head()->name, "Piazza" + std::string(34, ' '));
     EXPECT_EQ(workspace.companyCode, 7);
 }
@@ -228,7 +235,8 @@ TEST_F(ImportStopsTest, CodesLoseOnlyTrailingWhiteSpace) {
         .feature(PointContent(5, 5), {"7", "", "E"})                        // an all-blank code is allowed
         .feature(PointContent(6, 6), {"7", std::string("F0\0X", 4), "F"});  // a NUL ends the value
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Acquired);
-    EXPECT_EQ(StopCodes(), (std::vector<std::string>{"F001", "  F002", "F003", "F004\xA0", "", "F0"}));
+    EXPECT_EQ(Codes(workspace.stopTable),
+              (std::vector<std::string>{"F001", "  F002", "F003", "F004\xA0", "", "F0"}));
 }
 
 TEST_F(ImportStopsTest, CoordinatesAreRoundedToTwoDecimals) {
@@ -245,7 +253,7 @@ TEST_F(ImportStopsTest, CoordinatesAreRoundedToTwoDecimals) {
     // Differences beyond the second decimal make the same stop.
     EXPECT_EQ(AddStops(StopsShapefile({{"A", "", 2.1251, -2.1349}}), "/in/b.shp"), AddOutcome::Acquired);
     EXPECT_TRUE(workspace.issueLog.stopIssues.isEmpty());
-    EXPECT_EQ(StopCodes().size(), 3u);
+    EXPECT_EQ(Codes(workspace.stopTable).size(), 3u);
 }
 
 TEST_F(ImportStopsTest, NonPointFeaturesAreNamedByPosition) {
@@ -271,7 +279,7 @@ TEST_F(ImportStopsTest, CompanyRuleAcrossFiles) {
               AddOutcome::Rejected);
     EXPECT_EQ(platform.texts(),
               (std::vector<std::string>{ForeignStop("G1"), ForeignStop("G2"), ForeignStop("H2")}));
-    EXPECT_EQ(StopCodes(), std::vector<std::string>{"F1"});
+    EXPECT_EQ(Codes(workspace.stopTable), std::vector<std::string>{"F1"});
     EXPECT_EQ(workspace.companyCode, 7);
 }
 
@@ -284,7 +292,7 @@ TEST_F(ImportStopsTest, FirstRecordFixesTheCompanyOfTheRun) {
         .feature(PointContent(1, 1), {"+12", "D", ""});
     EXPECT_EQ(AddStops(builder.rightAlignNumbers().build()), AddOutcome::Acquired);
     EXPECT_EQ(workspace.companyCode, 12);
-    EXPECT_EQ(StopCodes(), (std::vector<std::string>{"A", "B", "C", "D"}));
+    EXPECT_EQ(Codes(workspace.stopTable), (std::vector<std::string>{"A", "B", "C", "D"}));
 }
 
 TEST_F(ImportStopsTest, FirstRecordWinsWhenTheOthersDisagree) {
@@ -301,7 +309,7 @@ TEST_F(ImportStopsTest, DeletedRecordsAreReadLikeAnyOther) {
     ShapefileBytes files = StopsShapefile({{"F1", "Uno", 1, 1}});
     files.dbf[DbfRecordOffset(files.dbf, 0)] = '*';
     EXPECT_EQ(AddStops(files), AddOutcome::Acquired);
-    EXPECT_EQ(StopCodes(), std::vector<std::string>{"F1"});
+    EXPECT_EQ(Codes(workspace.stopTable), std::vector<std::string>{"F1"});
 }
 
 TEST_F(ImportStopsTest, RecordsAreFoundThroughTheIndexNotByPosition) {
@@ -366,7 +374,7 @@ TEST_F(ImportStopsTest, RejectedFileLeavesEarlierStateAsItWas) {
     ShapefileBuilder builder(1, StopFields());
     builder.feature(PointContent(1, 1), {"7", "F1", "Terzo"}).feature(NullContent(), {"7", "F9", ""});
     EXPECT_EQ(AddStops(builder.build(), "/in/c.shp"), AddOutcome::Rejected);
-    EXPECT_EQ(StopCodes(), std::vector<std::string>{"F1"});
+    EXPECT_EQ(Codes(workspace.stopTable), std::vector<std::string>{"F1"});
     int issues = 0;
     for ([[maybe_unused]] const IssueEntry& issue : workspace.issueLog.stopIssues) {
         ++issues;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "shapefile/ByteOrder.h"
+#include "tests/support/Contents.h"
 #include "tests/support/RecordingPlatform.h"
 #include "tests/support/ShapefileBuilder.h"
 #include "workspace/MergeWorkspace.h"
@@ -60,21 +61,6 @@ protected:
     AddOutcome AddRoutes(const ShapefileBytes& files, const std::string& path = "/in/RT_ITIN.shp") {
         files.install(platform.memory, path);
         return workspace.AddRoutesFile(path);
-    }
-
-    std::vector<std::string> StopCodes() const {
-        std::vector<std::string> codes;
-        for (const StopRecord& stop : workspace.stopTable) {
-            codes.emplace_back(stop.code);
-        }
-        return codes;
-    }
-    std::vector<std::string> RouteCodes() const {
-        std::vector<std::string> codes;
-        for (const RouteRecord& route : workspace.routeTable) {
-            codes.push_back(route.code);
-        }
-        return codes;
     }
 
     // Nothing of a rejected file may remain.

@@ -8,8 +8,9 @@
 #include "model/IssueLog.h"
 #include "model/RouteBatch.h"
 #include "model/RouteTable.h"
+#include "tests/support/Contents.h"
 
-namespace tramelo {
+namespace tramelo::testing {
 namespace {
 
 constexpr double kLargest = std::numeric_limits<double>::max();
@@ -133,14 +134,6 @@ protected:
         table.rebuildIndex();
     }
 
-    std::vector<std::string> Codes() const {
-        std::vector<std::string> codes;
-        for (const RouteRecord& route : table) {
-            codes.push_back(route.code);
-        }
-        return codes;
-    }
-
     RouteTable table;
     IssueLog issues;
 };
@@ -149,7 +142,7 @@ TEST_F(RouteTableTest, RepeatsInsideAFileAreAllKept) {
     EXPECT_TRUE(table.isEmpty());
     EXPECT_EQ(table.find("R1"), nullptr);
     MergeFile({{"R1", {{0, 0}, {1, 1}}}, {"R1", {{1, 1}}}}, "a.shp");
-    EXPECT_EQ(Codes(), (std::vector<std::string>{"R1", "R1"}));
+    EXPECT_EQ(Codes(table), (std::vector<std::string>{"R1", "R1"}));
     EXPECT_TRUE(issues.routeIssues.isEmpty());
 }
 
@@ -161,14 +154,9 @@ TEST_F(RouteTableTest, LaterRepeatsVanishOrConflictByExactPoints) {
     MergeFile({{"R1", line}}, "a.shp");
     MergeFile({{"R1", line}, {"R1", reversed}, {"R1", longer}, {"R1", lastBit}}, "b.shp");
 
-    EXPECT_EQ(Codes(), (std::vector<std::string>{"R1"}));
+    EXPECT_EQ(Codes(table), (std::vector<std::string>{"R1"}));
     EXPECT_TRUE(issues.stopIssues.isEmpty());
-    std::vector<std::string> messages;
-    for (const IssueEntry& issue : issues.routeIssues) {
-        messages.push_back(issue.sourcePath + "|" + issue.message);
-    }
-    EXPECT_EQ(messages,
-              std::vector<std::string>(3, "b.shp|\"R1\" gi\xE0 presente con caratteristiche differenti !!!"));
+    EXPECT_EQ(Entries(issues.routeIssues), std::vector<std::string>(3, "b.shp|" + Conflict("R1")));
 }
 
 TEST_F(RouteTableTest, DescriptionDifferenceIsAConflict) {
@@ -181,7 +169,7 @@ TEST_F(RouteTableTest, DescriptionDifferenceIsAConflict) {
 TEST_F(RouteTableTest, RoutesWithoutPointsAreEqualWhenTextsMatch) {
     MergeFile({{"EMPTY", {}}}, "a.shp");
     MergeFile({{"EMPTY", {}}}, "b.shp");
-    EXPECT_EQ(Codes().size(), 1u);
+    EXPECT_EQ(Codes(table).size(), 1u);
     EXPECT_TRUE(issues.routeIssues.isEmpty());
 }
 
@@ -196,4 +184,4 @@ TEST_F(RouteTableTest, TableKeepsItsOwnCopyOfTheBatchGeometry) {
 }
 
 }  // namespace
-}  // namespace tramelo
+}  // namespace tramelo::testing

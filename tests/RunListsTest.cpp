@@ -3,14 +3,46 @@
 #include <string>
 #include <vector>
 
+#include "base/AppendList.h"
+#include "base/Arena.h"
 #include "model/AcquiredFileList.h"
 #include "model/IssueLog.h"
 #include "model/RouteBatch.h"
 #include "model/StopBatch.h"
-#include "model/TextStore.h"
+#include "tests/support/Contents.h"
 
-namespace tramelo {
+namespace tramelo::testing {
 namespace {
+
+// Millions of nodes: a list that freed its nodes by following the links, one call deeper for
+// each node, would overflow any stack; one that kept them in a growing array would move them.
+TEST(AppendListTest, NodesStayPutAndALongListIsFreedWithoutRecursion) {
+    struct Node {
+        explicit Node(int value) : value(value) {}
+        int value;
+        Node* next = nullptr;
+    };
+    constexpr int kNodes = 4'000'000;
+    {
+        AppendList<Node> list;
+        const Node& first = list.append(0);
+        for (int i = 1; i < kNodes; ++i) {
+            list.append(i);
+        }
+        EXPECT_EQ(&first, list.head());
+        EXPECT_EQ(list.head()->next->value, 1);
+        EXPECT_EQ(list.tail()->value, kNodes - 1);
+        EXPECT_EQ(list.tail()->next, nullptr);
+        int count = 0;
+        for (const Node& node : list) {
+            ASSERT_EQ(node.value, count++);
+        }
+        EXPECT_EQ(count, kNodes);
+    }  // destroyed here
+    AppendList<Node> empty;
+    EXPECT_TRUE(empty.isEmpty());
+    EXPECT_EQ(empty.begin(), empty.end());
+}
 
 TEST(IssueLogTest, KeepsStopAndRouteIssuesApartInDetectionOrder) {
     IssueLog log;
@@ -19,11 +51,7 @@ TEST(IssueLogTest, KeepsStopAndRouteIssuesApartInDetectionOrder) {
     log.addRouteIssue("b.shp", "r1");
     log.addStopIssue("b.shp", "s1");
     log.addStopIssue("c.shp", "s2");
-    std::vector<std::string> stops;
-    for (const IssueEntry& issue : log.stopIssues) {
-        stops.push_back(issue.sourcePath + ":" + issue.message);
-    }
-    EXPECT_EQ(stops, (std::vector<std::string>{"b.shp:s1", "c.shp:s2"}));
+    EXPECT_EQ(Entries(log.stopIssues), (std::vector<std::string>{"b.shp|s1", "c.shp|s2"}));
     EXPECT_EQ(log.routeIssues.head(), log.routeIssues.tail());
     EXPECT_EQ(log.routeIssues.head()->message, "r1");
     EXPECT_EQ(log.stopIssues.tail()->next, nullptr);
@@ -88,24 +116,26 @@ TEST(BatchTest, RouteBatchReplacesAndReleasesGeometries) {
     batch.setGeometry(2, 1, {{9, 9}});  // released, nothing changed
     batch.setGeometry(-1, 1, {{9, 9}});
     EXPECT_FALSE(batch.item(1)->geometry);
-    batch.item(1)->setTexts("R1", "Linea");
+    batch.setTexts(1, "R1", "Linea");
+    batch.setTexts(2, "R2", "Fuori");
+    EXPECT_EQ(batch.item(1)->code, "R1");
     EXPECT_EQ(batch.item(1)->description, "Linea");
     EXPECT_EQ(batch.item(2), nullptr);
 }
 
-TEST(TextStoreTest, StoredTextsStayPutAcrossBlocks) {
-    TextStore store;
+TEST(ArenaTest, StoredTextsStayPutAcrossBlocks) {
+    Arena arena;
     std::vector<std::string> originals;
     std::vector<std::string_view> stored;
     for (int i = 0; i < 2000; ++i) {
         originals.push_back(std::string(static_cast<std::size_t>(i % 700), static_cast<char>('a' + i % 26)) +
                             std::to_string(i));
-        stored.push_back(store.store(originals.back()));
+        stored.push_back(arena.store(originals.back()));
     }
     originals.push_back(std::string(300000, 'z'));  // larger than a block
-    stored.push_back(store.store(originals.back()));
+    stored.push_back(arena.store(originals.back()));
     originals.push_back("");
-    stored.push_back(store.store(""));
+    stored.push_back(arena.store(""));
     for (std::size_t i = 0; i < originals.size(); ++i) {
         EXPECT_EQ(stored[i], originals[i]) << i;
         EXPECT_TRUE(stored[i].empty() || stored[i].data() != originals[i].data());
@@ -113,4 +143,4 @@ TEST(TextStoreTest, StoredTextsStayPutAcrossBlocks) {
 }
 
 }  // namespace
-}  // namespace tramelo
+}  // namespace tramelo::testing

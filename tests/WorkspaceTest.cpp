@@ -3,16 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FaultyFileSystem.h"
+#include "tests/support/Outputs.h"
 #include "tests/support/RecordingPlatform.h"
 #include "tests/support/ShapefileBuilder.h"
 #include "workspace/MergeWorkspace.h"
 
-namespace tramelo {
+namespace tramelo::testing {
 namespace {
-
-using testing::RecordingPlatform;
-using testing::Stop;
-using testing::StopsShapefile;
 
 TEST(FolderOfTest, CutsAtTheLastSeparatorOfThePlatform) {
     const std::string s(1, kPathSeparator);
@@ -107,19 +105,31 @@ TEST_F(WorkspaceTest, FileWithoutFeaturesIsAcquiredButMergesNothing) {
     EXPECT_EQ(workspace.companyCode, -1);
 }
 
-TEST_F(WorkspaceTest, FinishWritesReportThenStopsThenRoutes) {
-    StopsShapefile({{"F1", "Uno", 1, 1}}).install(platform.memory, "/in/RT_NODI.shp");
+TEST(FinishTest, WritesTheReportThenTheStopsThenTheRoutes) {
+    MemoryFileSystem memory;
+    FaultyFileSystem recorder(memory);  // fails nothing: it records every output operation
+    RecordingPlatform platform(recorder);
+    MergeWorkspace workspace(platform);
+    StopsShapefile({{"F1", "Uno", 1, 1}}).install(memory, "/in/RT_NODI.shp");
     ASSERT_EQ(workspace.AddStopsFile("/in/RT_NODI.shp"), AddOutcome::Acquired);
     ASSERT_TRUE(workspace.HasMergedData());
     EXPECT_TRUE(workspace.Finish("/out"));
+    // The empty routes table is written all the same.
     EXPECT_EQ(platform.texts(), (std::vector<std::string>{"Sono state esportate 1 fermate",
                                                           "Sono stati esportati 0 percorsi"}));
-    for (const char* name : {"ReportFusione.txt", "RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_ITIN.SHP",
-                             "RT_ITIN.SHX", "RT_ITIN.DBF"}) {
-        EXPECT_TRUE(platform.memory.exists(JoinPath("/out", name))) << name;
+    std::vector<std::string> placed;
+    for (const FaultyFileSystem::Step& step : recorder.steps) {
+        if (step.operation == FaultyFileSystem::Operation::Replace) {
+            placed.push_back(step.path);
+        }
     }
-    EXPECT_EQ(platform.memory.files.size(), 3u + 7u);  // inputs and outputs, no leftovers
+    std::vector<std::string> expected;
+    for (const std::string& name : kOutputNames) {
+        expected.push_back(JoinPath("/out", name));
+    }
+    EXPECT_EQ(placed, expected);
+    EXPECT_EQ(memory.files.size(), 3u + kOutputNames.size());  // inputs and outputs, no leftovers
 }
 
 }  // namespace
-}  // namespace tramelo
+}  // namespace tramelo::testing

@@ -2,8 +2,8 @@
 
 #include <cassert>
 
+#include "base/Texts.h"
 #include "shapefile/FileSystem.h"
-#include "workspace/Texts.h"
 
 namespace tramelo {
 

@@ -3,9 +3,9 @@
 // A message for the user, as the core hands it to the program's shell.
 //
 // The fixed texts are Italian in code page 1252 ("à" is the byte 0xE0), and so are codes and
-// names read from a .DBF; paths are in the file system's own encoding. A message keeps its
-// pieces apart so that a shell can convert each for display; text() gives the bytes as
-// they stand.
+// names read from a .DBF; paths are in the file system's own encoding. A message is built
+// from pieces (text(), number(), path()) and keeps them apart, so that a shell can convert
+// each for display; bytes() gives all of them joined, as they stand.
 
 #include <cstdint>
 #include <string>

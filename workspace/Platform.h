@@ -5,8 +5,8 @@
 // message boxes, the batch command with lines on its output streams, the tests with a
 // recorder, in-memory files and a fixed date.
 
+#include "base/CalendarDate.h"
 #include "shapefile/FileSystem.h"
-#include "shapefile/Layouts.h"
 #include "workspace/Message.h"
 
 namespace tramelo {

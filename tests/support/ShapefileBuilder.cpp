@@ -4,6 +4,7 @@
 
 #include "shapefile/ByteOrder.h"
 #include "shapefile/Layouts.h"
+#include "workspace/DatasetSchema.h"
 
 namespace tramelo::testing {
 
@@ -140,12 +141,19 @@ Bytes NullContent() {
     return content;
 }
 
+std::vector<FieldSpec> FieldsOf(const DatasetSchema& schema) {
+    const auto width = [](std::int32_t value) { return static_cast<std::uint8_t>(value); };
+    return {{std::string(schema.companyField), 'N', width(schema.companyDigits)},
+            {std::string(schema.codeFields.front()), 'C', width(schema.codeWidth)},
+            {std::string(schema.textField), 'C', width(schema.textWidth)}};
+}
+
 std::vector<FieldSpec> StopFields() {
-    return {{"AZIENDA", 'N', 5}, {"COD_FERM", 'C', 10}, {"DENOM", 'C', 40}};
+    return FieldsOf(kStopsSchema);
 }
 
 std::vector<FieldSpec> RouteFields() {
-    return {{"AZIENDA", 'N', 5}, {"COD_PERC", 'C', 20}, {"DESCR", 'C', 120}};
+    return FieldsOf(kRoutesSchema);
 }
 
 ShapefileBytes StopsShapefile(const std::vector<Stop>& stops) {

@@ -10,6 +10,10 @@
 #include "model/PolylineGeometry.h"
 #include "shapefile/FileSystem.h"
 
+namespace tramelo {
+struct DatasetSchema;
+}
+
 namespace tramelo::testing {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -59,9 +63,10 @@ Bytes PointContent(double x, double y);
 Bytes PolylineContent(const std::vector<Point>& points);
 Bytes NullContent();
 
-// The standard fields: AZIENDA N(5), COD_FERM C(10), DENOM C(40).
+// The fields a dataset's export writes, as a well-made input has them: AZIENDA N(5),
+// COD_FERM C(10), DENOM C(40) for stops; AZIENDA N(5), COD_PERC C(20), DESCR C(120) for routes.
+std::vector<FieldSpec> FieldsOf(const DatasetSchema& schema);
 std::vector<FieldSpec> StopFields();
-// AZIENDA N(5), COD_PERC C(20), DESCR C(120).
 std::vector<FieldSpec> RouteFields();
 
 struct Stop {

@@ -5,19 +5,20 @@
 // Every collection of a run (the tables' records, the issue entries, the acquired files, the
 // fields of a .DBF) is such a list: `head` and `tail` links, a `next` link in each node,
 // appending at the tail, nothing removed before the list is destroyed. The nodes live in
-// chunks owned by the list, so appending costs no allocation of its own per node, a node
-// never moves once appended, and destruction needs no walk along `next`.
+// chunks that the list takes from a memory resource (a table's arena, or the usual heap),
+// so appending costs no allocation of its own per node, a node never moves once appended,
+// and destruction walks the chunks, not the `next` links: however long the list, it never
+// recurses.
 //
-// REQUIRES: Node has a data member `Node* next`.
+// REQUIRES: Node has a data member `Node* next`; the memory resource outlives the list.
 
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <memory_resource>
 #include <type_traits>
 #include <utility>
 #include <vector>
-
-#include "platform/OperatingSystem.h"
 
 namespace tramelo {
 
@@ -52,7 +53,8 @@ public:
         Value* node_ = nullptr;
     };
 
-    AppendList() = default;
+    explicit AppendList(std::pmr::memory_resource* memory = std::pmr::get_default_resource())
+        : memory_(memory) {}
     AppendList(const AppendList&) = delete;
     AppendList& operator=(const AppendList&) = delete;
     AppendList(AppendList&&) noexcept = default;
@@ -87,8 +89,8 @@ public:
 
 private:
     static constexpr std::size_t kFirstChunk = 16;
-    // Chunks grow to a few megabytes: large enough for huge pages, so that a table of a
-    // million records costs few page faults.
+    // Chunks grow to a few megabytes: large enough for huge pages where the memory is an
+    // arena of large blocks, so that a table of a million records costs few page faults.
     static constexpr std::size_t kLargestChunk =
         std::max<std::size_t>(kFirstChunk, (4u << 20) / sizeof(Node));
 
@@ -97,10 +99,11 @@ private:
             chunks_.empty() ? kFirstChunk : std::min(2 * chunks_.back().capacity(), kLargestChunk);
         // A chunk is never filled past its capacity, so it never reallocates and its nodes
         // keep their addresses.
-        chunks_.emplace_back().reserve(capacity);
+        chunks_.emplace_back(memory_).reserve(capacity);
     }
 
-    std::vector<std::vector<Node, LargeBlockAllocator<Node>>> chunks_;
+    std::pmr::memory_resource* memory_;
+    std::vector<std::pmr::vector<Node>> chunks_;
     Node* head_ = nullptr;
     Node* tail_ = nullptr;
 };

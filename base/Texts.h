@@ -1,8 +1,9 @@
 #pragma once
 
-// The program's fixed texts, byte for byte. They are code page 1252 ("à" is 0xE0, "è" 0xE8)
-// because that is what the report and the data files hold; shells convert them for display.
-// Each hex escape stands alone in its literal piece so that no following letter joins it.
+// The core's fixed texts, byte for byte, every one of them here. They are code page 1252
+// ("à" is 0xE0, "è" 0xE8) because that is what the report and the data files hold; shells
+// convert them for display. Each hex escape stands alone in its literal piece so that no
+// following letter joins it.
 
 #include <string_view>
 
@@ -39,6 +40,10 @@ inline constexpr std::string_view kForeignStopBefore = "la fermata \"";
 inline constexpr std::string_view kForeignStopAfter = "\" non appartiene all'azienda";
 inline constexpr std::string_view kForeignRouteBefore = "il percorso \"";
 inline constexpr std::string_view kForeignRouteAfter = "\" non appartiene all'azienda";
+
+// A repeated code whose record differs from the one kept: the code in double quotes, then
+// these words.
+inline constexpr std::string_view kDifferentRepeat = " gi\xE0" " presente con caratteristiche differenti !!!";
 
 // Exports and report.
 inline constexpr std::string_view kStopsExportedBefore = "Sono state esportate ";

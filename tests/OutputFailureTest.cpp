@@ -1,0 +1,310 @@
+// Outputs that cannot be written, in memory and on a real disk: the user is told which file
+// could not be created or written, Finish reports the failure, no temporary file is left,
+// and each earlier output is either intact or replaced by a complete new file.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "export/DatasetWriter.h"
+#include "platform/OperatingSystem.h"
+#include "shapefile/DiskFileSystem.h"
+#include "tests/support/FaultyFileSystem.h"
+#include "tests/support/Outputs.h"
+#include "tests/support/RecordingPlatform.h"
+#include "tests/support/ShapefileBuilder.h"
+#include "tests/support/TestPaths.h"
+#include "workspace/DatasetSchema.h"
+#include "workspace/MergeWorkspace.h"
+
+namespace tramelo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Folder = std::map<std::string, Bytes>;  // file name to bytes
+
+// An output folder in memory or on disk, and the ways it can refuse a file.
+class Place {
+public:
+    virtual ~Place() = default;
+    virtual FileSystem& files() = 0;
+    virtual std::string folder() const = 0;
+    virtual Folder contents() const = 0;
+    virtual void put(const std::string& name, const Bytes& bytes) = 0;
+    // Puts an earlier output under name when there is none, and makes it read-only.
+    virtual void makeReadOnly(const std::string& name) = 0;
+    // A folder that does not exist, beside the place's own.
+    virtual std::string missingFolder() = 0;
+
+    void clear() {
+        for (const auto& [name, bytes] : contents()) {
+            remove(name);
+        }
+    }
+    void putEarlierOutputs() {
+        clear();
+        for (const std::string& name : kOutputNames) {
+            put(name, EarlierOutput(name));
+        }
+    }
+    bool isEarlier(const std::string& name) const {
+        const Folder now = contents();
+        return now.contains(name) && now.at(name) == EarlierOutput(name);
+    }
+    std::string path(const std::string& name) const { return JoinPath(folder(), name); }
+
+protected:
+    virtual void remove(const std::string& name) = 0;
+};
+
+class MemoryPlace final : public Place {
+public:
+    FileSystem& files() override { return memory_; }
+    std::string folder() const override { return Native("/out"); }
+    Folder contents() const override {
+        Folder folder;
+        for (const auto& [path, bytes] : memory_.files) {
+            folder[path.substr(5)] = bytes;
+        }
+        return folder;
+    }
+    void put(const std::string& name, const Bytes& bytes) override { memory_.files[path(name)] = bytes; }
+    void makeReadOnly(const std::string& name) override {
+        memory_.files.try_emplace(path(name), EarlierOutput(name));
+        memory_.readOnly.insert(path(name));
+    }
+    std::string missingFolder() override {
+        memory_.missingFolders.insert(Native("/nowhere"));
+        return Native("/nowhere");
+    }
+
+private:
+    void remove(const std::string& name) override { memory_.files.erase(path(name)); }
+
+    MemoryFileSystem memory_;
+};
+
+// As root, permission bits on folders do not stop a write, so the disk's own refusals are
+// a missing folder, a folder that is a regular file, and a target without write permission
+// (which the output layer checks itself).
+class DiskPlace final : public Place {
+public:
+    DiskPlace() { fs::create_directories(root_); }
+    ~DiskPlace() override {
+        for (const auto& entry : fs::directory_iterator(root_)) {
+            std::error_code ignored;
+            fs::permissions(entry.path(), fs::perms::owner_all, ignored);
+        }
+    }
+
+    FileSystem& files() override { return disk_; }
+    std::string folder() const override { return temporary_.string() + Native("/out"); }
+    Folder contents() const override {
+        Folder folder;
+        for (const auto& entry : fs::directory_iterator(root_)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            folder[entry.path().filename().string()] = Bytes(std::istreambuf_iterator<char>(in), {});
+        }
+        return folder;
+    }
+    void put(const std::string& name, const Bytes& bytes) override {
+        std::ofstream(root_ / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    void makeReadOnly(const std::string& name) override {
+        if (!fs::exists(root_ / name)) {
+            put(name, EarlierOutput(name));
+        }
+        fs::permissions(root_ / name, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    }
+    std::string missingFolder() override { return temporary_.string() + Native("/missing"); }
+
+private:
+    void remove(const std::string& name) override { fs::remove_all(root_ / name); }
+
+    TemporaryFolder temporary_{"outputs"};
+    fs::path root_ = temporary_.path() / "out";
+    DiskFileSystem disk_;
+};
+
+std::string CannotCreate(const std::string& path) {
+    return "Impossibile creare\n\n" + path;
+}
+std::string CannotWrite(const std::string& path) {
+    return "Impossibile scrivere\n\n" + path;
+}
+
+class OutputFailureTest : public ::testing::TestWithParam<bool> {
+protected:
+    OutputFailureTest()
+        : place(GetParam() ? std::unique_ptr<Place>(new DiskPlace) : std::make_unique<MemoryPlace>()),
+          faulty(place->files()),
+          platform(faulty),
+          workspace(platform) {
+        workspace.companyCode = 7;
+        workspace.acquiredStops.append("in.shp");
+        workspace.stopTable.add("F1", "Uno", 1, 1, workspace.issueLog, "in.shp");
+        workspace.stopTable.add("F2", "Due", 2, 2, workspace.issueLog, "in.shp");
+        workspace.routeTable.add("R1", "", PolylineGeometry(2, {{0, 0}, {1, 1}}), workspace.issueLog,
+                                 "in.shp");
+    }
+
+    // Runs Finish again from the start, with the earlier outputs in place and step k (from
+    // 1; 0 for none) failing.
+    bool FinishFailingAt(int k) {
+        place->putEarlierOutputs();
+        platform.messages.clear();
+        faulty.steps.clear();
+        faulty.count = 0;
+        faulty.failAt = k;
+        return workspace.Finish(place->folder());
+    }
+
+    std::unique_ptr<Place> place;
+    FaultyFileSystem faulty;
+    RecordingPlatform platform;
+    MergeWorkspace workspace;
+};
+
+TEST_P(OutputFailureTest, MissingFolderNamesEveryOutputThatCannotBeCreated) {
+    const std::string folder = place->missingFolder();
+    EXPECT_FALSE(workspace.Finish(folder));
+    // Each dataset stops at its first file; the report and the two exports are each tried.
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate(JoinPath(folder, "ReportFusione.txt")),
+                                                          CannotCreate(JoinPath(folder, "RT_NODI.SHP")),
+                                                          CannotCreate(JoinPath(folder, "RT_ITIN.SHP"))}));
+    for (const RecordedMessage& message : platform.messages) {
+        EXPECT_EQ(message.kind, MessageKind::Warning);
+    }
+    EXPECT_TRUE(place->contents().empty());
+    EXPECT_FALSE(fs::exists(NativePath(folder)));
+}
+
+TEST_P(OutputFailureTest, ReadOnlyTargetCannotBeCreatedAndStaysIntact) {
+    place->putEarlierOutputs();
+    place->makeReadOnly("RT_NODI.DBF");
+    EXPECT_FALSE(workspace.Finish(place->folder()));
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate(place->path("RT_NODI.DBF")),
+                                                          "Sono stati esportati 1 percorsi"}));
+    // The stops dataset is not half replaced; the report and the routes are new.
+    EXPECT_TRUE(place->isEarlier("RT_NODI.SHP"));
+    EXPECT_TRUE(place->isEarlier("RT_NODI.SHX"));
+    EXPECT_TRUE(place->isEarlier("RT_NODI.DBF"));
+    EXPECT_FALSE(place->isEarlier("ReportFusione.txt"));
+    EXPECT_FALSE(place->isEarlier("RT_ITIN.SHP"));
+    EXPECT_EQ(place->contents().size(), kOutputNames.size());  // no temporary file is left
+}
+
+TEST_P(OutputFailureTest, ReportThatCannotBeCreatedDoesNotStopTheExports) {
+    place->makeReadOnly("ReportFusione.txt");
+    EXPECT_FALSE(workspace.Finish(place->folder()));
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate(place->path("ReportFusione.txt")),
+                                                          "Sono state esportate 2 fermate",
+                                                          "Sono stati esportati 1 percorsi"}));
+    EXPECT_EQ(place->contents().size(), kOutputNames.size());
+    EXPECT_TRUE(place->isEarlier("ReportFusione.txt"));
+}
+
+TEST_P(OutputFailureTest, WriteFailureEndsFinishAndKeepsEarlierOutputs) {
+    // The first write of the stops' .SHX in a run that succeeds.
+    ASSERT_TRUE(FinishFailingAt(0));
+    const auto write = std::find_if(faulty.steps.begin(), faulty.steps.end(), [&](const auto& step) {
+        return step.operation == FaultyFileSystem::Operation::Write &&
+               step.path == place->path("RT_NODI.SHX.partial");
+    });
+    ASSERT_NE(write, faulty.steps.end());
+
+    EXPECT_FALSE(FinishFailingAt(static_cast<int>(write - faulty.steps.begin()) + 1));
+    // The report was already complete; the stops are as they were and the routes not tried.
+    EXPECT_EQ(platform.texts(), std::vector<std::string>{CannotWrite(place->path("RT_NODI.SHX"))});
+    EXPECT_FALSE(place->isEarlier("ReportFusione.txt"));
+    for (const std::string& name : kOutputNames) {
+        if (name != "ReportFusione.txt") {
+            EXPECT_TRUE(place->isEarlier(name)) << name;
+        }
+    }
+    EXPECT_EQ(place->contents().size(), kOutputNames.size());
+}
+
+// Every output operation of a whole Finish fails in turn.
+TEST_P(OutputFailureTest, EveryFailingStepLeavesWholeFilesOnly) {
+    ASSERT_TRUE(FinishFailingAt(0));
+    const Folder complete = place->contents();
+    const std::vector<FaultyFileSystem::Step> steps = faulty.steps;
+    ASSERT_GT(steps.size(), 30u);
+
+    for (std::size_t k = 1; k <= steps.size(); ++k) {
+        EXPECT_FALSE(FinishFailingAt(static_cast<int>(k))) << "step " << k;
+
+        // The message names the target that failed, as the user knows it.
+        const FaultyFileSystem::Step& step = steps[k - 1];
+        std::string target = step.path;
+        if (target.ends_with(".partial")) {
+            target.resize(target.size() - std::string(".partial").size());
+        }
+        const std::string expected = step.operation == FaultyFileSystem::Operation::Create
+                                         ? CannotCreate(target)
+                                         : CannotWrite(target);
+        const std::vector<std::string> texts = platform.texts();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end())
+            << "step " << k << ": " << expected;
+        for (const RecordedMessage& message : platform.messages) {
+            if (message.text.starts_with("Impossibile")) {
+                EXPECT_EQ(message.kind, MessageKind::Warning);
+            }
+        }
+
+        const Folder after = place->contents();
+        EXPECT_EQ(after.size(), kOutputNames.size()) << "step " << k << ": a temporary file was left";
+        for (const std::string& name : kOutputNames) {
+            ASSERT_TRUE(after.contains(name)) << "step " << k << " " << name;
+            const Bytes& bytes = after.at(name);
+            EXPECT_TRUE(bytes == EarlierOutput(name) || bytes == complete.at(name))
+                << "step " << k << ": " << name << " is neither the earlier file nor the complete new one";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(InMemoryAndOnDisk, OutputFailureTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Disk" : "Memory"; });
+
+TEST(DiskOutputTest, FolderThatIsARegularFile) {
+    const TemporaryFolder temporary("file");
+    std::ofstream(temporary.path() / "file.txt") << "not a folder";
+    DiskFileSystem disk;
+    RecordingPlatform platform(disk);
+    MergeWorkspace workspace(platform);
+    workspace.stopTable.add("F1", "Uno", 1, 1, workspace.issueLog, "in.shp");
+    const std::string folder = temporary.string() + Native("/file.txt");
+    EXPECT_FALSE(workspace.Finish(folder));
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate(JoinPath(folder, "ReportFusione.txt")),
+                                                          CannotCreate(JoinPath(folder, "RT_NODI.SHP")),
+                                                          CannotCreate(JoinPath(folder, "RT_ITIN.SHP"))}));
+    EXPECT_EQ(fs::file_size(temporary.path() / "file.txt"), 12u);
+}
+
+TEST(DatasetWriterTest, RefusesAShpPastThirtyTwoBitOffsets) {
+    MemoryFileSystem memory;
+    DatasetWriter writer(memory, Native("/out"), kStopsSchema, 7, 50 + 2 * 14);
+    writer.start();
+    const auto point = [](std::uint8_t*) {};
+    writer.writeFeature("A", "", {}, 20, point);
+    writer.writeFeature("B", "", {}, 20, point);
+    try {
+        writer.writeFeature("C", "", {}, 20, point);
+        ADD_FAILURE() << "a third record would pass the limit";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), JoinPath(Native("/out"), "RT_NODI.SHP"));
+    }
+}
+
+}  // namespace
+}  // namespace tramelo::testing

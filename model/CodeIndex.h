@@ -39,26 +39,13 @@ public:
         if (indexedCount == 0) {
             return nullptr;
         }
-        // The samples, small enough to stay in the processor's cache, narrow the search to
-        // the few blocks whose entries can hold the prefix; only those are searched.
         const std::uint64_t prefix = PrefixOf(code);
-        const auto below = std::lower_bound(samples_.begin(), samples_.end(), prefix);
-        const auto above = below != samples_.end() && *below == prefix
-                               ? std::upper_bound(below, samples_.end(), prefix)
-                               : below;
-        const std::size_t first =
-            below == samples_.begin() ? 0 : (below - samples_.begin() - 1) * kSampleStep;
-        const std::size_t last =
-            std::min(index_.size(), static_cast<std::size_t>(above - samples_.begin()) * kSampleStep);
         const auto found = std::lower_bound(
-            index_.begin() + static_cast<std::ptrdiff_t>(first),
-            index_.begin() + static_cast<std::ptrdiff_t>(last), prefix,
-            [code](const Entry& entry, std::uint64_t key) {
+            index_.begin(), index_.end(), prefix, [code](const Entry& entry, std::uint64_t key) {
                 return entry.prefix != key ? entry.prefix < key : std::string_view(entry.record->code) < code;
             });
-        const auto end = index_.begin() + static_cast<std::ptrdiff_t>(last);
-        return found != end && found->prefix == prefix && found->record->code == code ? found->record
-                                                                                      : nullptr;
+        return found != index_.end() && found->prefix == prefix && found->record->code == code ? found->record
+                                                                                               : nullptr;
     }
 
     // Makes the index cover every record now in the list: the records appended since the
@@ -94,10 +81,6 @@ public:
             }
         }
         indexedCount = static_cast<std::int32_t>(index_.size());
-        samples_.clear();
-        for (std::size_t i = 0; i < index_.size(); i += kSampleStep) {
-            samples_.push_back(index_[i].prefix);
-        }
     }
 
     std::int32_t indexedCount = 0;
@@ -126,12 +109,7 @@ private:
         }
     };
 
-    // Every kSampleStep-th prefix of the index: block b of the index holds entries from
-    // samples_[b] up to samples_[b + 1].
-    static constexpr std::size_t kSampleStep = 32;
-
     std::pmr::vector<Entry> index_{LargeBlockMemory()};
-    std::vector<std::uint64_t> samples_;
     std::pmr::vector<Entry> added_{LargeBlockMemory()};  // the records appended since the last rebuild
     const Record* lastIndexed_ = nullptr;                // the list's tail at the last rebuild
 };

@@ -36,10 +36,30 @@ inline constexpr std::string_view kNotPointAfter = "\" non \xE8" " di tipo puntu
 inline constexpr std::string_view kNotPolylineAfter = "\" non \xE8" " di tipo lineare";
 inline constexpr std::string_view kPartsMiddle = "\" contiene ";
 inline constexpr std::string_view kPartsAfter = " polilinee";
-inline constexpr std::string_view kForeignStopBefore = "la fermata \"";
+// Feature messages that name the feature by its code, which goes after these.
+inline constexpr std::string_view kStopNamedBefore = "la fermata \"";
+inline constexpr std::string_view kRouteNamedBefore = "il percorso \"";
 inline constexpr std::string_view kForeignStopAfter = "\" non appartiene all'azienda";
-inline constexpr std::string_view kForeignRouteBefore = "il percorso \"";
 inline constexpr std::string_view kForeignRouteAfter = "\" non appartiene all'azienda";
+
+// A feature whose texts cannot be read in the code page its .cpg declares: after the start
+// that names the feature by its code ("la fermata \"" or "il percorso \"") and the code.
+inline constexpr std::string_view kTextNotConvertibleAfter =
+    "\" ha un testo che non \xE8" " UTF-8 valido o che contiene caratteri assenti dalla code page 1252";
+
+// Warnings about an accepted file: "lo shapefile ", its path, then the rest.
+inline constexpr std::string_view kShapefileBefore = "lo shapefile ";
+inline constexpr std::string_view kUnknownCodePageMiddle = " dichiara la code page \"";
+inline constexpr std::string_view kUnknownCodePageAfter =
+    "\", che non \xE8" " riconosciuta: i testi sono presi cos\xEC" " come sono";
+inline constexpr std::string_view kCrsDiffersAfter =
+    " ha un sistema di riferimento (.prj) diverso da quello degli shapefile gi\xE0" " acquisiti: "
+    "nessun file .PRJ sar\xE0" " scritto";
+inline constexpr std::string_view kCrsMissingAfter =
+    " non ha un file .prj: si assume il sistema di riferimento degli altri shapefile";
+inline constexpr std::string_view kDegreesAfter =
+    " ha coordinate in gradi: l'arrotondamento a due decimali sposta le fermate fino a circa un "
+    "chilometro";
 
 // A repeated code whose record differs from the one kept: the code in double quotes, then
 // these words.

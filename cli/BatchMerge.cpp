@@ -1,5 +1,6 @@
 #include "cli/BatchMerge.h"
 
+#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -115,6 +116,9 @@ std::string OutputFolder(std::string folder) {
     return folder;
 }
 
+// Every message the dialog would show in a box becomes one line. While a file is being
+// added, a line that does not name a path itself names that file, so that with many inputs
+// it is clear which one a line is about.
 class ConsolePlatform final : public Platform {
 public:
     ConsolePlatform(FileSystem& files, std::ostream& out, std::ostream& err)
@@ -123,21 +127,49 @@ public:
     FileSystem& files() override { return files_; }
 
     void showMessage(const Message& message) override {
-        switch (message.kind()) {
-        case MessageKind::Error: err_ << "errore: " << DisplayText(message) << '\n' << std::flush; break;
-        case MessageKind::Warning:
-            err_ << "attenzione: " << DisplayText(message) << '\n' << std::flush;
-            break;
-        case MessageKind::Information: out_ << DisplayText(message) << '\n' << std::flush; break;
+        if (message.kind() == MessageKind::Information) {
+            out_ << DisplayText(message) << '\n' << std::flush;
+            return;
         }
+        const std::string_view severity = message.kind() == MessageKind::Error ? "errore" : "attenzione";
+        std::string text = DisplayText(message);
+        const bool namesPath = std::any_of(message.pieces().begin(), message.pieces().end(),
+                                           [](const Message::Piece& piece) { return piece.isPath; });
+        if (!input_.empty() && !namesPath) {
+            text = input_ + ": " + text;
+        }
+        // A text that opens with its own severity word ("Attenzione: lo shapefile ...") says
+        // it already.
+        if (!StartsWithWord(text, severity)) {
+            err_ << severity << ": ";
+        }
+        err_ << text << '\n' << std::flush;
     }
 
     CalendarDate today() override { return LocalDateToday(); }
 
+    // The input file being added, as given; empty between files.
+    void setInput(std::string path) { input_ = std::move(path); }
+
 private:
+    static bool StartsWithWord(std::string_view text, std::string_view word) {
+        if (text.size() <= word.size() || text[word.size()] != ':') {
+            return false;
+        }
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            const char c =
+                text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
+            if (c != word[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     FileSystem& files_;
     std::ostream& out_;
     std::ostream& err_;
+    std::string input_;
 };
 
 }  // namespace
@@ -164,8 +196,10 @@ int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ost
     MergeWorkspace workspace(platform);
     bool allAcquired = true;
     for (const Input& input : request.inputs) {
+        platform.setInput(input.path);
         const AddOutcome outcome =
             input.stops ? workspace.AddStopsFile(input.path) : workspace.AddRoutesFile(input.path);
+        platform.setInput({});
         if (outcome == AddOutcome::AlreadyAcquired) {
             platform.showMessage(MergeWorkspace::AlreadyAcquiredMessage(input.path));
         }

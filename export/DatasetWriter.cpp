@@ -14,6 +14,8 @@ namespace tramelo {
 
 namespace {
 
+constexpr std::string_view kCodePageName = "1252";
+
 std::string FileName(std::string_view baseName, std::string_view extension) {
     return std::string(baseName).append(".").append(extension);
 }
@@ -21,8 +23,13 @@ std::string FileName(std::string_view baseName, std::string_view extension) {
 }  // namespace
 
 DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
-                             std::int32_t companyCode, std::int64_t maxFileWords)
-    : schema_(schema), companyText_(DecimalText(companyCode)), maxFileWords_(maxFileWords) {
+                             std::int32_t companyCode, std::optional<std::string_view> prj,
+                             std::int64_t maxFileWords)
+    : schema_(schema),
+      companyText_(DecimalText(companyCode)),
+      maxFileWords_(maxFileWords),
+      set_(files),
+      prjText_(prj) {
     // The record length comes from the field list: the company's digits less one plus a
     // sign position, then the two texts.
     fields_.append(schema.companyField, 'N', schema.companyDigits - 1, 0, true);
@@ -30,9 +37,15 @@ DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder, const
     fields_.append(schema.textField, 'X', schema.textWidth, 0, true);
     recordLength_ = 1 + fields_.computeOffsets();
 
-    shp_.emplace(files, JoinPath(folder, FileName(schema.baseName, "SHP")));
-    shx_.emplace(files, JoinPath(folder, FileName(schema.baseName, "SHX")));
-    dbf_.emplace(files, JoinPath(folder, FileName(schema.baseName, "DBF")));
+    shp_ = &set_.create(JoinPath(folder, FileName(schema.baseName, "SHP")));
+    shx_ = &set_.create(JoinPath(folder, FileName(schema.baseName, "SHX")));
+    dbf_ = &set_.create(JoinPath(folder, FileName(schema.baseName, "DBF")));
+    cpg_ = &set_.create(JoinPath(folder, FileName(schema.baseName, "CPG")));
+    if (prj) {
+        prj_ = &set_.create(JoinPath(folder, FileName(schema.baseName, "PRJ")));
+    } else {
+        set_.drop(JoinPath(folder, FileName(schema.baseName, "PRJ")));
+    }
 
     // Not an empty box (lowest() as maxima, as a geometry without points has): the maxima
     // start at the smallest positive normal double. They survive only in a dataset without
@@ -137,22 +150,23 @@ std::int32_t DatasetWriter::finish(const CalendarDate& today) {
     dbf_->seekToStart();
     dbf_->write(scratch_.data(), DbfHeader::kSize);
 
-    shp_->close();
-    shx_->close();
-    dbf_->close();
-    shp_->commit();
-    shx_->commit();
-    dbf_->commit();
+    // The texts of the .DBF are code page 1252 whatever the inputs said, and a reader told so
+    // shows "à" as "à"; the .DBF's own language byte stays 0, as every earlier output had it.
+    cpg_->write(kCodePageName.data(), kCodePageName.size());
+    if (prj_ != nullptr) {
+        prj_->write(prjText_->data(), prjText_->size());
+    }
+    set_.commit();
     return recordCount_;
 }
 
 OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetSchema& schema,
-                            std::int32_t companyCode,
+                            std::int32_t companyCode, std::optional<std::string_view> prj,
                             const std::function<void(DatasetWriter&)>& writeFeatures) {
     std::optional<DatasetWriter> writer;
     std::int32_t written = 0;
     const OutputOutcome outcome = RunOutputSteps(
-        platform, [&] { writer.emplace(platform.files(), folder, schema, companyCode); },
+        platform, [&] { writer.emplace(platform.files(), folder, schema, companyCode, prj); },
         [&] {
             writer->start();
             writeFeatures(*writer);

@@ -1,13 +1,15 @@
 #pragma once
 
 // Writes one merged dataset as a shapefile: .SHP, .SHX and .DBF with three attribute fields
-// (AZIENDA, a code, a text), one feature at a time, in the order the export hands them over.
+// (AZIENDA, a code, a text), one feature at a time, in the order the export hands them over,
+// with a .CPG that names code page 1252 and, when the run has one coordinate system, its
+// .PRJ.
 //
 // Headers are first written as zero place holders and filled in at the end, when the
 // counts, lengths and the box are known. Each header, descriptor and record is assembled in
 // one scratch buffer and written with one call; nothing is held back across features, so
-// memory does not grow with the dataset. The three files replace earlier ones of the same
-// names only when all three are complete.
+// memory does not grow with the dataset. The files replace the earlier dataset of the same
+// name as one set, only when all are complete (OutputSet).
 
 #include <cstdint>
 #include <functional>
@@ -21,7 +23,7 @@
 
 #include "base/CalendarDate.h"
 #include "base/Geometry.h"
-#include "export/ReplacingFile.h"
+#include "export/OutputSet.h"
 #include "shapefile/DbfFieldList.h"
 #include "shapefile/Layouts.h"
 
@@ -36,11 +38,12 @@ class DatasetWriter {
 public:
     static constexpr std::size_t kScratchSize = 65536;
 
-    // Creates the three files, .SHP, .SHX and .DBF in this order. Throws FileError naming
-    // the file that cannot be created; the ones created before it are removed again.
+    // Creates the files, .SHP, .SHX, .DBF, .CPG and, when prj is given, .PRJ in this order.
+    // Without prj an earlier .PRJ goes with the replacement. Throws FileError naming the file
+    // that cannot be created; the ones created before it are removed again.
     // maxFileWords is the format's limit on a .SHP length in 16-bit words (tests lower it).
     DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
-                  std::int32_t companyCode,
+                  std::int32_t companyCode, std::optional<std::string_view> prj = std::nullopt,
                   std::int64_t maxFileWords = std::numeric_limits<std::int32_t>::max());
 
     // Writes the header place holders and the field descriptors. From here on every
@@ -64,7 +67,8 @@ public:
         endShape(contentSize);
     }
 
-    // Fills in the headers, completes the three files and moves them over the targets.
+    // Fills in the headers, writes the companions, completes the files and puts them in
+    // place.
     // Returns the number of features written.
     std::int32_t finish(const CalendarDate& today);
 
@@ -87,15 +91,19 @@ private:
     // Start values that survive only in an empty dataset: the first feature replaces them.
     BoundingBox box_;
 
-    std::optional<ReplacingFile> shp_;
-    std::optional<ReplacingFile> shx_;
-    std::optional<ReplacingFile> dbf_;
+    OutputSet set_;
+    OutputSet::File* shp_ = nullptr;
+    OutputSet::File* shx_ = nullptr;
+    OutputSet::File* dbf_ = nullptr;
+    OutputSet::File* cpg_ = nullptr;
+    OutputSet::File* prj_ = nullptr;
+    std::optional<std::string_view> prjText_;
 };
 
 // Runs a whole export: creates the files, lets writeFeatures hand over every feature, and
 // completes them. Tells the user the count, or which file could not be created or written.
 OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetSchema& schema,
-                            std::int32_t companyCode,
+                            std::int32_t companyCode, std::optional<std::string_view> prj,
                             const std::function<void(DatasetWriter&)>& writeFeatures);
 
 }  // namespace tramelo

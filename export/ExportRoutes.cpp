@@ -16,19 +16,20 @@ constexpr std::size_t kSpareScratchPoints = 131;
 }  // namespace
 
 OutputOutcome MergeWorkspace::ExportRoutes(const std::string& folder) {
-    return ExportDataset(platform_, folder, kRoutesSchema, companyCode, [&](DatasetWriter& writer) {
-        for (const RouteRecord& route : routeTable) {
-            const PolylineGeometry& geometry = *route.geometry;
-            const std::size_t points = geometry.points().size();
-            const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * points;
-            writer.reserveScratch(RecordHeader::kSize + contentSize,
-                                  kPointSize * (points + kSpareScratchPoints));
-            writer.writeFeature(route.code, route.description, geometry.box(), contentSize,
-                                [&](std::uint8_t* content) {
-                                    EncodePolylineContent(geometry.box(), geometry.points(), content);
-                                });
-        }
-    });
+    return ExportDataset(
+        platform_, folder, kRoutesSchema, companyCode, crs.toWrite(), [&](DatasetWriter& writer) {
+            for (const RouteRecord& route : routeTable) {
+                const PolylineGeometry& geometry = *route.geometry;
+                const std::size_t points = geometry.points().size();
+                const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * points;
+                writer.reserveScratch(RecordHeader::kSize + contentSize,
+                                      kPointSize * (points + kSpareScratchPoints));
+                writer.writeFeature(route.code, route.description, geometry.box(), contentSize,
+                                    [&](std::uint8_t* content) {
+                                        EncodePolylineContent(geometry.box(), geometry.points(), content);
+                                    });
+            }
+        });
 }
 
 }  // namespace tramelo

@@ -1,9 +1,12 @@
+#include <charconv>
+#include <cmath>
 #include <optional>
 #include <string>
 
+#include "base/CodePage.h"
 #include "base/Texts.h"
+#include "export/OutputSet.h"
 #include "export/OutputSteps.h"
-#include "export/ReplacingFile.h"
 #include "workspace/MergeWorkspace.h"
 #include "workspace/Platform.h"
 
@@ -12,13 +15,21 @@ namespace tramelo {
 namespace {
 
 constexpr std::string_view kReportName = "ReportFusione.txt";
+constexpr std::string_view kTableName = "ReportFusione.csv";
+
+// The report is code page 1252 throughout: paths, held as UTF-8, are converted like the
+// rest, and what the code page cannot show becomes '?'.
+void AppendPath(std::string& report, std::string_view path) {
+    report += Utf8ToCp1252Lossy(path);
+}
 
 void AppendFiles(std::string& report, const AcquiredFileList& files) {
     if (files.isEmpty()) {
         report += texts::kReportNone;
     }
     for (const AcquiredFile& file : files) {
-        report.append(file.path).append(texts::kLineBreak);
+        AppendPath(report, file.path);
+        report += texts::kLineBreak;
     }
 }
 
@@ -28,32 +39,154 @@ void AppendIssues(std::string& report, std::string_view title, const AppendList<
     }
     report += title;
     for (const IssueEntry& issue : issues) {
-        report.append(issue.sourcePath).append("\t").append(issue.message).append(texts::kLineBreak);
+        AppendPath(report, issue.sourcePath);
+        report.append("\t").append(issue.message).append(texts::kLineBreak);
     }
     report += texts::kReportSectionEnd;
+}
+
+std::string Report(const MergeWorkspace& workspace) {
+    std::string report(texts::kReportTitle);
+    report += texts::kReportStopFiles;
+    AppendFiles(report, workspace.acquiredStops);
+    report += texts::kReportSectionEnd;
+    report += texts::kReportRouteFiles;
+    AppendFiles(report, workspace.acquiredRoutes);
+    report += texts::kReportSectionEnd;
+    AppendIssues(report, texts::kReportStopIssues, workspace.issueLog.stopIssues);
+    AppendIssues(report, texts::kReportRouteIssues, workspace.issueLog.routeIssues);
+    return report;
+}
+
+// The table of conflicts: UTF-8, comma-separated, quoted as RFC 4180 has it, one row per
+// entry of the issue log in the report's order. Only the values of what differs are given.
+class ConflictTable {
+public:
+    ConflictTable() {
+        row({"dataset", "code", "kept_file", "dropped_file", "differs", "kept_text", "dropped_text", "kept_x",
+             "dropped_x", "kept_y", "dropped_y", "kept_points", "dropped_points", "first_different_point",
+             "distance"});
+    }
+
+    void addStop(const IssueEntry& entry) {
+        const Conflict& c = entry.conflict;
+        const bool text = c.keptText != c.droppedText;
+        const bool x = !(c.kept.x == c.dropped.x);
+        const bool y = !(c.kept.y == c.dropped.y);
+        row({"RT_NODI", Cp1252ToUtf8(c.code), c.keptSource, entry.sourcePath,
+             Differences({{text, "name"}, {x, "x"}, {y, "y"}}), text ? Cp1252ToUtf8(c.keptText) : "",
+             text ? Cp1252ToUtf8(c.droppedText) : "", x ? Number(c.kept.x) : "", x ? Number(c.dropped.x) : "",
+             y ? Number(c.kept.y) : "", y ? Number(c.dropped.y) : "", "", "", "",
+             Distance(std::hypot(c.dropped.x - c.kept.x, c.dropped.y - c.kept.y))});
+    }
+
+    void addRoute(const IssueEntry& entry) {
+        const Conflict& c = entry.conflict;
+        const bool text = c.keptText != c.droppedText;
+        const bool count = c.keptPoints != c.droppedPoints;
+        const bool point = c.firstDifferentPoint >= 0;
+        row({"RT_ITIN", Cp1252ToUtf8(c.code), c.keptSource, entry.sourcePath,
+             Differences({{text, "description"}, {count, "point count"}, {point, "point"}}),
+             text ? Cp1252ToUtf8(c.keptText) : "", text ? Cp1252ToUtf8(c.droppedText) : "",
+             point ? Number(c.kept.x) : "", point ? Number(c.dropped.x) : "", point ? Number(c.kept.y) : "",
+             point ? Number(c.dropped.y) : "", count ? std::to_string(c.keptPoints) : "",
+             count ? std::to_string(c.droppedPoints) : "", point ? std::to_string(c.firstDifferentPoint) : "",
+             ""});
+    }
+
+    const std::string& text() const { return text_; }
+
+private:
+    struct Difference {
+        bool differs;
+        const char* name;
+    };
+
+    static std::string Differences(std::initializer_list<Difference> differences) {
+        std::string list;
+        for (const Difference& difference : differences) {
+            if (difference.differs) {
+                list += list.empty() ? "" : ";";
+                list += difference.name;
+            }
+        }
+        return list;
+    }
+
+    // The shortest text that reads back as the same double.
+    static std::string Number(double value) {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        return std::string(digits, end);
+    }
+
+    // Stops are kept to two decimals, so a thousandth of the unit shows every distance there
+    // can be between two of them.
+    static std::string Distance(double value) {
+        char digits[400];
+        const auto end =
+            std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 3).ptr;
+        return std::string(digits, end);
+    }
+
+    void row(std::initializer_list<std::string> cells) {
+        bool first = true;
+        for (const std::string& cell : cells) {
+            if (!first) {
+                text_ += ',';
+            }
+            first = false;
+            if (cell.find_first_of(",\"\r\n") == std::string::npos) {
+                text_ += cell;
+                continue;
+            }
+            text_ += '"';
+            for (const char c : cell) {
+                text_ += c;
+                if (c == '"') {
+                    text_ += '"';
+                }
+            }
+            text_ += '"';
+        }
+        text_ += "\r\n";
+    }
+
+    std::string text_;
+};
+
+std::string Table(const MergeWorkspace& workspace) {
+    ConflictTable table;
+    for (const IssueEntry& entry : workspace.issueLog.stopIssues) {
+        table.addStop(entry);
+    }
+    for (const IssueEntry& entry : workspace.issueLog.routeIssues) {
+        table.addRoute(entry);
+    }
+    return table.text();
 }
 
 }  // namespace
 
 OutputOutcome MergeWorkspace::WriteReport(const std::string& folder) {
-    // Paths and messages go in as the bytes they hold; every line ends with CR LF.
-    std::string report(texts::kReportTitle);
-    report += texts::kReportStopFiles;
-    AppendFiles(report, acquiredStops);
-    report += texts::kReportSectionEnd;
-    report += texts::kReportRouteFiles;
-    AppendFiles(report, acquiredRoutes);
-    report += texts::kReportSectionEnd;
-    AppendIssues(report, texts::kReportStopIssues, issueLog.stopIssues);
-    AppendIssues(report, texts::kReportRouteIssues, issueLog.routeIssues);
+    // Paths and messages go in as code page 1252 bytes; every line ends with CR LF.
+    const std::string report = Report(*this);
+    const std::string table = Table(*this);
 
-    std::optional<ReplacingFile> file;
+    std::optional<OutputSet> set;
+    OutputSet::File* reportFile = nullptr;
+    OutputSet::File* tableFile = nullptr;
     return RunOutputSteps(
-        platform_, [&] { file.emplace(platform_.files(), JoinPath(folder, kReportName)); },
+        platform_,
         [&] {
-            file->write(report.data(), report.size());
-            file->close();
-            file->commit();
+            set.emplace(platform_.files());
+            reportFile = &set->create(JoinPath(folder, kReportName));
+            tableFile = &set->create(JoinPath(folder, kTableName));
+        },
+        [&] {
+            reportFile->write(report.data(), report.size());
+            tableFile->write(table.data(), table.size());
+            set->commit();
         });
 }
 

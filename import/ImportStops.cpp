@@ -1,3 +1,4 @@
+#include <cmath>
 #include <optional>
 
 #include "import/Rounding.h"
@@ -24,6 +25,7 @@ public:
         // Stops are kept to the centimetre (for coordinates in metres), so that the same stop
         // exported twice with different noise in the last digits is one stop.
         const Point point = DecodePointContent(content.data());
+        withinDegrees_ = withinDegrees_ && std::fabs(point.x) <= 180.0 && std::fabs(point.y) <= 90.0;
         batch_->setCoordinates(i, RoundToTwoDecimals(point.x), RoundToTwoDecimals(point.y));
         return ShapeResult::Taken;
     }
@@ -38,9 +40,13 @@ public:
         });
     }
 
+    bool roundsCoordinates() const override { return true; }
+    bool allWithinDegrees() const override { return withinDegrees_; }
+
 private:
     MergeWorkspace& workspace_;
     std::optional<StopBatch> batch_;
+    bool withinDegrees_ = true;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "base/CodePage.h"
 #include "base/Texts.h"
 #include "import/ShapefileReader.h"
 #include "shapefile/ByteOrder.h"
@@ -16,6 +17,9 @@
 namespace tramelo {
 
 namespace {
+
+// A .cpg that names no code page known here is quoted in the warning up to this length.
+constexpr std::size_t kShownCodePageSize = 40;
 
 bool IsWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -74,10 +78,96 @@ std::string_view FieldText(std::span<const std::uint8_t> record, const DbfField&
     return std::string_view(begin, nul != nullptr ? static_cast<const char*>(nul) - begin : width);
 }
 
+// What a file's .cpg says of its texts.
+enum class CodePage {
+    Cp1252,   // code page 1252, or a code page that holds it, or no .cpg at all: bytes as they stand
+    Utf8,     // converted to code page 1252 before they are checked and merged
+    Unknown,  // bytes as they stand, with a warning
+};
+
+// text with its letters a to z in upper case and its white space taken out, as names of
+// code pages and WKT keywords are compared.
+std::string Squeezed(std::string_view cpg) {
+    std::string name;
+    for (const char c : cpg) {
+        if (!IsWhiteSpace(c)) {
+            name += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+    }
+    return name;
+}
+
+CodePage CodePageOf(const std::optional<std::string>& cpg) {
+    const std::string name = cpg ? Squeezed(*cpg) : std::string();
+    if (name.empty()) {  // no .cpg, or one that says nothing
+        return CodePage::Cp1252;
+    }
+    for (const std::string_view utf8 : {"UTF-8", "UTF8", "65001"}) {
+        if (name == utf8) {
+            return CodePage::Utf8;
+        }
+    }
+    for (const std::string_view latin :
+         {"1252", "CP1252", "ANSI1252", "WINDOWS-1252", "ISO-8859-1", "LATIN1", "88591"}) {
+        if (name == latin) {
+            return CodePage::Cp1252;
+        }
+    }
+    return CodePage::Unknown;
+}
+
+std::string_view TrimWhiteSpace(std::string_view text) {
+    text = TrimTrailingWhiteSpace(text);
+    while (!text.empty() && IsWhiteSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+// A coordinate system in degrees: a WKT that starts with a geographic system.
+bool IsGeographic(std::string_view prj) {
+    const std::string name = Squeezed(prj.substr(0, 32));
+    return name.starts_with("GEOGCS") || name.starts_with("GEOGCRS");
+}
+
+Message FileWarning(std::string_view path, std::string_view after) {
+    Message message(MessageKind::Warning);
+    message.text(texts::kShapefileBefore).path(path).text(after);
+    return message;
+}
+
+// Notes what an accepted file's .prj says of the run's coordinate system, with a warning
+// for a file that disagrees: a .prj that differs from the run's (then the run has none to
+// write), or no .prj while other files have one.
+void NoteCoordinateSystem(MergeWorkspace& workspace, const std::string& path,
+                          const std::optional<std::string>& prj) {
+    Platform& platform = workspace.platform();
+    RunCrs& crs = workspace.crs;
+    if (!prj) {
+        if (crs.text) {
+            platform.showMessage(FileWarning(path, texts::kCrsMissingAfter));
+        } else {
+            crs.withoutPrj.push_back(path);
+        }
+        return;
+    }
+    if (!crs.text) {
+        crs.text = *prj;
+        // The files accepted before this one had none, while this one has.
+        for (const std::string& earlier : crs.withoutPrj) {
+            platform.showMessage(FileWarning(earlier, texts::kCrsMissingAfter));
+        }
+        crs.withoutPrj.clear();
+    } else if (TrimWhiteSpace(*prj) != TrimWhiteSpace(*crs.text)) {
+        crs.mixed = true;
+        platform.showMessage(FileWarning(path, texts::kCrsDiffersAfter));
+    }
+}
+
 enum class Verdict { Merge, Reject, FormatError };
 
 Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetSchema& schema,
-                     DatasetImport& dataset, const std::vector<ValueField>& valueFields,
+                     DatasetImport& dataset, const std::vector<ValueField>& valueFields, CodePage codePage,
                      std::int32_t& company) {
     const std::int32_t count = reader.recordCount();
     dataset.createBatch(count);
@@ -109,6 +199,8 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
     if (!reader.startAttributePass()) {
         return Verdict::FormatError;
     }
+    std::string convertedCode;  // the texts in code page 1252, for a file whose texts are UTF-8
+    std::string convertedText;
     for (std::int32_t i = 0; i < count; ++i) {
         std::span<const std::uint8_t> record;
         if (!reader.nextAttributes(record)) {
@@ -131,14 +223,32 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
         if (company == -1) {
             company = recordCompany;
         }
-        if (recordCompany == company) {
-            dataset.takeTexts(i, code, text);
-        } else {
+        bool readable = true;
+        if (codePage == CodePage::Utf8) {
+            // Converted before anything looks at them, so that a code written in UTF-8 meets
+            // the same code of a code page 1252 file as the repeat it is.
+            readable = Utf8ToCp1252(code, convertedCode) && Utf8ToCp1252(text, convertedText);
+            if (readable) {
+                code = convertedCode;
+                text = convertedText;
+            } else {
+                convertedCode = Utf8ToCp1252Lossy(code);
+                code = convertedCode;
+                platform.showMessage(Message(MessageKind::Error)
+                                         .text(schema.messages.namedBefore)
+                                         .text(code)
+                                         .text(texts::kTextNotConvertibleAfter));
+                rejected = true;
+            }
+        }
+        if (recordCompany != company) {
             platform.showMessage(Message(MessageKind::Error)
-                                     .text(schema.messages.foreignBefore)
+                                     .text(schema.messages.namedBefore)
                                      .text(code)
                                      .text(schema.messages.foreignAfter));
             rejected = true;
+        } else if (readable) {
+            dataset.takeTexts(i, code, text);
         }
     }
     return rejected ? Verdict::Reject : Verdict::Merge;
@@ -198,13 +308,32 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
 
     // The company is fixed for the run only if the file is merged.
     std::int32_t company = workspace.companyCode;
-    switch (ReadFeatures(platform, reader, schema, dataset, valueFields, company)) {
+    const CodePage codePage = CodePageOf(reader.cpg());
+    switch (ReadFeatures(platform, reader, schema, dataset, valueFields, codePage, company)) {
     case Verdict::FormatError: ShowError(platform, texts::kIllegalFormat); return 0;
     case Verdict::Reject: return 0;
     case Verdict::Merge: break;
     }
     workspace.companyCode = company;
     dataset.mergeBatch(path);
+
+    // What the companions say of a merged file, before the shell lists it.
+    if (codePage == CodePage::Unknown) {
+        const std::string_view name = TrimWhiteSpace(*reader.cpg());
+        platform.showMessage(Message(MessageKind::Warning)
+                                 .text(texts::kShapefileBefore)
+                                 .path(path)
+                                 .text(texts::kUnknownCodePageMiddle)
+                                 .text(name.substr(0, kShownCodePageSize))
+                                 .text(texts::kUnknownCodePageAfter));
+    }
+    NoteCoordinateSystem(workspace, path, reader.prj());
+    // Rounding to two decimals keeps centimetres of metres, but moves a point given in
+    // degrees by up to half a hundredth of a degree: about half a kilometre each way.
+    if (dataset.roundsCoordinates() && reader.recordCount() > 0 &&
+        (reader.prj() ? IsGeographic(*reader.prj()) : dataset.allWithinDegrees())) {
+        platform.showMessage(FileWarning(path, texts::kDegreesAfter));
+    }
     return 1;
 }
 

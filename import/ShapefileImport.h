@@ -37,6 +37,12 @@ public:
     virtual void takeTexts(std::int32_t i, std::string_view code, std::string_view text) = 0;
     // Offers every feature of the batch to the table (MergeBatch).
     virtual void mergeBatch(const std::string& path) = 0;
+
+    // Whether the kind rounds its coordinates, and whether every one of the file's
+    // coordinates (as read) lies within longitudes and latitudes, -180 to 180 and -90 to 90:
+    // a file without a .prj whose points all do is taken to be in degrees.
+    virtual bool roundsCoordinates() const { return false; }
+    virtual bool allWithinDegrees() const { return false; }
 };
 
 // Runs one import; returns 1 when the file was merged and 0 otherwise, after showing every

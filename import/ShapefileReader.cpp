@@ -24,32 +24,47 @@ std::string ShapefileReader::CompanionPath(const std::string& path, std::string_
     return path.substr(0, stem).append(extension);
 }
 
-ShapefileReader::OpenResult ShapefileReader::open(const std::string& path) {
+std::string ShapefileReader::companion(const std::string& path, std::string_view upper,
+                                       std::string_view lower) {
     // Tools other than the one the data was made with write lower-case extensions; on a
     // file system that tells letter cases apart the upper-case name is looked for first.
-    const auto openCompanion = [&](std::string_view upper, std::string_view lower) {
-        std::string companion = CompanionPath(path, upper);
-        if (!files_.exists(companion)) {
-            const std::string lowerCase = CompanionPath(path, lower);
-            if (files_.exists(lowerCase)) {
-                companion = lowerCase;
-            }
+    std::string name = CompanionPath(path, upper);
+    if (!files_.exists(name)) {
+        std::string lowerCase = CompanionPath(path, lower);
+        if (files_.exists(lowerCase)) {
+            name = std::move(lowerCase);
         }
-        return OpenOrNull(files_, companion);
-    };
+    }
+    return name;
+}
 
+std::optional<std::string> ShapefileReader::readSidecar(const std::string& path) {
+    if (!files_.exists(path)) {
+        return std::nullopt;
+    }
+    const std::unique_ptr<InputFile> file = OpenOrNull(files_, path);
+    if (!file || file->size() > kMaxSidecarSize) {
+        return std::nullopt;
+    }
+    const std::span<const std::uint8_t> bytes = file->read(static_cast<std::size_t>(file->size()));
+    return std::string(bytes.begin(), bytes.end());
+}
+
+ShapefileReader::OpenResult ShapefileReader::open(const std::string& path) {
     if (!(shp_ = OpenOrNull(files_, path))) {
         return OpenResult::ShpMissing;
     }
-    if (!(shx_ = openCompanion("SHX", "shx"))) {
+    if (!(shx_ = OpenOrNull(files_, companion(path, "SHX", "shx")))) {
         shp_.reset();
         return OpenResult::ShxMissing;
     }
-    if (!(dbf_ = openCompanion("DBF", "dbf"))) {
+    if (!(dbf_ = OpenOrNull(files_, companion(path, "DBF", "dbf")))) {
         shx_.reset();
         shp_.reset();
         return OpenResult::DbfMissing;
     }
+    prj_ = readSidecar(companion(path, "PRJ", "prj"));
+    cpg_ = readSidecar(companion(path, "CPG", "cpg"));
     return OpenResult::Opened;
 }
 

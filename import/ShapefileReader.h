@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,7 +28,16 @@ public:
 
     // Opens the .SHP at path and its companions: the path with its last three characters
     // replaced by "SHX" and "DBF", or by "shx" and "dbf" when no upper-case file exists.
+    // The optional companions .PRJ and .CPG, named the same way, are read whole when they
+    // are there and can be read; one larger than kMaxSidecarSize counts as absent (no
+    // coordinate system or code page is written at such length).
     OpenResult open(const std::string& path);
+
+    // The bytes of the .prj and of the .cpg, when the file has them.
+    const std::optional<std::string>& prj() const { return prj_; }
+    const std::optional<std::string>& cpg() const { return cpg_; }
+
+    static constexpr std::int64_t kMaxSidecarSize = 64 * 1024;
 
     // Both main headers, the count of .SHX entries and the .DBF field list.
     bool readHeaders();
@@ -51,6 +61,11 @@ public:
     static std::string CompanionPath(const std::string& path, std::string_view extension);
 
 private:
+    // The companion of the .SHP with the extension in upper case, or in lower case when no
+    // upper-case file exists.
+    std::string companion(const std::string& path, std::string_view upper, std::string_view lower);
+    std::optional<std::string> readSidecar(const std::string& path);
+
     // Reads size bytes into bytes_; false when the file holds fewer.
     bool readExactly(InputFile& file, std::size_t size);
     // .SHX entries and .DBF records are read many at a time and handed out one by one:
@@ -72,6 +87,8 @@ private:
     std::uint16_t dbfHeaderLength_ = 0;
     std::uint16_t dbfRecordLength_ = 0;
     DbfFieldList fields_;
+    std::optional<std::string> prj_;
+    std::optional<std::string> cpg_;
 
     // The bytes of the last read: a view into the file's own buffer, which holds headers,
     // .SHX entries, record headers, contents and .DBF records in turn.

@@ -40,10 +40,40 @@ bool RouteTable::admit(std::string_view code, std::string_view description, cons
         return true;
     }
     assert(found->geometry);
-    if (found->description != description || !found->geometry->equals(geometry)) {
-        issues.addRouteIssue(sourcePath, DuplicateCodeMessage(code));
+    const PolylineGeometry& kept = *found->geometry;
+    if (found->description != description || !kept.equals(geometry)) {
+        Conflict conflict{.code = std::string(code),
+                          .keptSource = std::string(sourceOf(*found)),
+                          .keptText = std::string(found->description),
+                          .droppedText = std::string(description),
+                          .kept = {},
+                          .dropped = {},
+                          .keptPoints = kept.pointCount(),
+                          .droppedPoints = geometry.pointCount()};
+        if (kept.pointCount() == geometry.pointCount()) {
+            for (std::size_t i = 0; i < kept.points().size(); ++i) {
+                const Point& a = kept.points()[i];
+                const Point& b = geometry.points()[i];
+                if (a.x != b.x || a.y != b.y) {
+                    conflict.firstDifferentPoint = static_cast<std::int32_t>(i);
+                    conflict.kept = a;
+                    conflict.dropped = b;
+                    break;
+                }
+            }
+        }
+        issues.addRouteIssue(sourcePath, DuplicateCodeMessage(code), std::move(conflict));
     }
     return false;
+}
+
+void RouteTable::append(std::string_view code, std::string_view description, PolylineGeometry&& geometry,
+                        std::string_view sourcePath) {
+    if (sources_.empty() || sources_.back() != sourcePath) {
+        sources_.emplace_back(sourcePath);
+    }
+    records_.append(arena_.store(code), arena_.store(description), std::move(geometry)).source =
+        static_cast<std::uint32_t>(sources_.size() - 1);
 }
 
 void RouteTable::add(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
@@ -57,8 +87,7 @@ void RouteTable::add(std::string_view code, std::string_view description, const 
 void RouteTable::add(std::string_view code, std::string_view description, PolylineGeometry&& geometry,
                      IssueLog& issues, std::string_view sourcePath) {
     if (admit(code, description, geometry, issues, sourcePath)) {
-        records_.append(arena_.store(code), arena_.store(description),
-                        PolylineGeometry(std::move(geometry), arena_.resource()));
+        append(code, description, PolylineGeometry(std::move(geometry), arena_.resource()), sourcePath);
     }
 }
 

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/AppendList.h"
 #include "base/Arena.h"
@@ -38,6 +40,7 @@ struct RouteRecord {
     std::string_view code;
     std::string_view description;
     std::optional<PolylineGeometry> geometry;
+    std::uint32_t source = 0;  // the input it came from, as its table numbers them
     RouteRecord* next = nullptr;
 };
 
@@ -58,6 +61,8 @@ public:
     const RouteRecord* head() const { return records_.head(); }
     const RouteRecord* tail() const { return records_.tail(); }
     std::int32_t indexedCount() const { return index_.indexedCount; }
+    // The input .shp path a record came from.
+    std::string_view sourceOf(const RouteRecord& record) const { return sources_[record.source]; }
 
     auto begin() const { return records_.begin(); }
     auto end() const { return records_.end(); }
@@ -66,11 +71,14 @@ private:
     // True when the route is new; otherwise reports a conflicting repeat in the log.
     bool admit(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
                IssueLog& issues, std::string_view sourcePath) const;
+    void append(std::string_view code, std::string_view description, PolylineGeometry&& geometry,
+                std::string_view sourcePath);
 
     // The records, their texts and points; declared first, so that it outlives the list.
     Arena arena_;
     AppendList<RouteRecord> records_{arena_.resource()};
     CodeIndex<RouteRecord> index_;
+    std::vector<std::string> sources_;  // one path per input file
 };
 
 }  // namespace tramelo

@@ -8,7 +8,9 @@
 // each other and a code repeated inside one file enters the table every time.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/AppendList.h"
 #include "base/Arena.h"
@@ -34,13 +36,15 @@ struct StopRecord {
     std::string_view name;
     double x;
     double y;
+    std::uint32_t source = 0;  // the input it came from, as its table numbers them
     StopRecord* next = nullptr;
 };
 
 class StopTable {
 public:
     // Offers one stop. sourcePath is the input .shp path as the user picked it; it names the
-    // file in the issue log when the stop conflicts with an indexed one.
+    // file in the issue log when the stop conflicts with an indexed one, and the record
+    // remembers it.
     void add(std::string_view code, std::string_view name, double x, double y, IssueLog& issues,
              std::string_view sourcePath);
 
@@ -51,6 +55,8 @@ public:
     const StopRecord* head() const { return records_.head(); }
     const StopRecord* tail() const { return records_.tail(); }
     std::int32_t indexedCount() const { return index_.indexedCount; }
+    // The input .shp path a record came from.
+    std::string_view sourceOf(const StopRecord& record) const { return sources_[record.source]; }
 
     // Iteration in order of acceptance.
     auto begin() const { return records_.begin(); }
@@ -61,6 +67,8 @@ private:
     Arena arena_;
     AppendList<StopRecord> records_{arena_.resource()};
     CodeIndex<StopRecord> index_;
+    // One path per input file, not per record: a file's records come one after the other.
+    std::vector<std::string> sources_;
 };
 
 }  // namespace tramelo

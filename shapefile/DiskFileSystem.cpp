@@ -184,7 +184,11 @@ std::unique_ptr<OutputFile> DiskFileSystem::createForWriting(const std::string& 
 bool DiskFileSystem::isReadOnly(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(NativePath(path), error);
-    return !error && fs::exists(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+    if (error || !fs::exists(status)) {
+        return false;
+    }
+    // A folder (or anything but a regular file) of that name cannot become the file either.
+    return !fs::is_regular_file(status) || (status.permissions() & fs::perms::owner_write) == fs::perms::none;
 }
 
 void DiskFileSystem::replace(const std::string& from, const std::string& target) {

@@ -72,7 +72,8 @@ public:
     virtual bool exists(const std::string& path) = 0;
     // Creates the file anew, truncating an existing one; throws FileError.
     virtual std::unique_ptr<OutputFile> createForWriting(const std::string& path) = 0;
-    // True when path names an existing file that must not be written over (read-only).
+    // True when path names something that must not be written over: a read-only file, or
+    // anything but a regular file (a folder of that name).
     virtual bool isReadOnly(const std::string& path) = 0;
     // Moves a complete file over target in one step, replacing it; throws FileError.
     virtual void replace(const std::string& from, const std::string& target) = 0;

@@ -59,11 +59,10 @@ TEST_F(BatchMergeTest, MessagesAreUtf8OnTheRightStream) {
     EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp", "-s", "/in/foreign/RT_NODI.shp",
                    "-r", "/in/missing.shp", "-o", Native("/out")}),
               kExitFailure);
-    EXPECT_EQ(
-        err.str(),
-        "attenzione: Attenzione: lo shapefile indicato\n\n/in/a/RT_NODI.shp\n\nrisulta gi\xC3\xA0 acquisito\n"
-        "errore: la fermata \"G1\" non appartiene all'azienda\n"
-        "errore: Non \xC3\xA8 possibile leggere il file RT_ITIN.SHP\n");
+    EXPECT_EQ(err.str(),
+              "Attenzione: lo shapefile indicato\n\n/in/a/RT_NODI.shp\n\nrisulta gi\xC3\xA0 acquisito\n"
+              "errore: /in/foreign/RT_NODI.shp: la fermata \"G1\" non appartiene all'azienda\n"
+              "errore: /in/missing.shp: Non \xC3\xA8 possibile leggere il file RT_ITIN.SHP\n");
     EXPECT_EQ(out.str(), "Sono state esportate 1 fermate\nSono stati esportati 0 percorsi\n");
     EXPECT_TRUE(files.exists(Native("/out/RT_ITIN.SHP")));
 }
@@ -160,7 +159,7 @@ TEST(BatchMergeProgramTest, MergesTheSamplesOnDisk) {
     };
     EXPECT_EQ(read(folder / "out.txt"),
               "Sono state esportate 177 fermate\nSono stati esportati 38 percorsi\n");
-    EXPECT_EQ(read(folder / "err.txt"), "attenzione: Attenzione: lo shapefile indicato\n\n" +
+    EXPECT_EQ(read(folder / "err.txt"), "Attenzione: lo shapefile indicato\n\n" +
                                             sample("/lirr/RT_NODI.SHP") +
                                             "\n\nrisulta gi\xC3\xA0 acquisito\n");
     for (const std::string& name : kOutputNames) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/CodePage.h"
 #include "shapefile/DiskFileSystem.h"
 #include "tests/support/RecordingPlatform.h"
 #include "tests/support/ShapefileBuilder.h"
@@ -54,10 +55,12 @@ TEST(DiskPathsTest, FoldersWithAccentsAreReadAndWrittenUnderTheirOwnNames) {
     EXPECT_EQ(std::distance(fs::directory_iterator(temporary.path()), fs::directory_iterator()), 2);
     EXPECT_EQ(fs::file_size(output / "RT_NODI.SHP"), 100u + 2 * 28u);  // replaced by the new one
     EXPECT_TRUE(fs::exists(output / "RT_ITIN.DBF"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(output), fs::directory_iterator()), 7);
-    // The report lists the path as given.
-    EXPECT_NE(Read(output / "ReportFusione.txt").find("RT_NODI:\r\n" + inputPath + "\r\n"),
-              std::string::npos);
+    // The seven outputs, the report's table, and each dataset's .CPG and .PRJ.
+    EXPECT_EQ(std::distance(fs::directory_iterator(output), fs::directory_iterator()), 12);
+    // The report lists the path as given, in code page 1252 like the rest of it.
+    const std::string reported = Utf8ToCp1252Lossy(inputPath);
+    EXPECT_NE(reported.find("citt\xE0 vecchia"), std::string::npos);
+    EXPECT_NE(Read(output / "ReportFusione.txt").find("RT_NODI:\r\n" + reported + "\r\n"), std::string::npos);
 }
 
 }  // namespace

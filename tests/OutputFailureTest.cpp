@@ -1,6 +1,7 @@
 // Outputs that cannot be written, in memory and on a real disk: the user is told which file
 // could not be created or written, Finish reports the failure, no temporary file is left,
-// and each earlier output is either intact or replaced by a complete new file.
+// and each set of outputs (the report and its table; each dataset with its companions) is
+// either the earlier set, byte for byte, or the complete new one.
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,7 @@ public:
     }
     void putEarlierOutputs() {
         clear();
-        for (const std::string& name : kOutputNames) {
+        for (const std::string& name : AllOutputNames()) {
             put(name, EarlierOutput(name));
         }
     }
@@ -155,6 +156,25 @@ protected:
         workspace.stopTable.add("F2", "Due", 2, 2, workspace.issueLog, "in.shp");
         workspace.routeTable.add("R1", "", PolylineGeometry(2, {{0, 0}, {1, 1}}), workspace.issueLog,
                                  "in.shp");
+        workspace.crs.text = "PROJCS[]";
+    }
+
+    // Each set is the earlier one or the complete new one, and nothing else is there.
+    void ExpectWholeSets(const Folder& complete, const std::string& context) const {
+        const Folder after = place->contents();
+        EXPECT_EQ(after.size(), AllOutputNames().size()) << context << ": a temporary file was left";
+        for (const auto& set : kOutputSets) {
+            int earlier = 0;
+            int fresh = 0;
+            for (const std::string& name : set) {
+                const auto found = after.find(name);
+                ASSERT_NE(found, after.end()) << context << ": " << name << " is gone";
+                earlier += found->second == EarlierOutput(name);
+                fresh += found->second == complete.at(name);
+            }
+            EXPECT_TRUE(earlier == static_cast<int>(set.size()) || fresh == static_cast<int>(set.size()))
+                << context << ": the set of " << set.front() << " is half replaced";
+        }
     }
 
     // Runs Finish again from the start, with the earlier outputs in place and step k (from
@@ -198,9 +218,11 @@ TEST_P(OutputFailureTest, ReadOnlyTargetCannotBeCreatedAndStaysIntact) {
     EXPECT_TRUE(place->isEarlier("RT_NODI.SHP"));
     EXPECT_TRUE(place->isEarlier("RT_NODI.SHX"));
     EXPECT_TRUE(place->isEarlier("RT_NODI.DBF"));
+    EXPECT_TRUE(place->isEarlier("RT_NODI.CPG"));
+    EXPECT_TRUE(place->isEarlier("RT_NODI.PRJ"));
     EXPECT_FALSE(place->isEarlier("ReportFusione.txt"));
     EXPECT_FALSE(place->isEarlier("RT_ITIN.SHP"));
-    EXPECT_EQ(place->contents().size(), kOutputNames.size());  // no temporary file is left
+    EXPECT_EQ(place->contents().size(), AllOutputNames().size());  // no temporary file is left
 }
 
 TEST_P(OutputFailureTest, ReportThatCannotBeCreatedDoesNotStopTheExports) {
@@ -209,8 +231,9 @@ TEST_P(OutputFailureTest, ReportThatCannotBeCreatedDoesNotStopTheExports) {
     EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate(place->path("ReportFusione.txt")),
                                                           "Sono state esportate 2 fermate",
                                                           "Sono stati esportati 1 percorsi"}));
-    EXPECT_EQ(place->contents().size(), kOutputNames.size());
+    EXPECT_EQ(place->contents().size(), 1u + 10u);
     EXPECT_TRUE(place->isEarlier("ReportFusione.txt"));
+    EXPECT_FALSE(place->contents().contains("ReportFusione.csv"));  // the table goes with its report
 }
 
 TEST_P(OutputFailureTest, WriteFailureEndsFinishAndKeepsEarlierOutputs) {
@@ -226,12 +249,31 @@ TEST_P(OutputFailureTest, WriteFailureEndsFinishAndKeepsEarlierOutputs) {
     // The report was already complete; the stops are as they were and the routes not tried.
     EXPECT_EQ(platform.texts(), std::vector<std::string>{CannotWrite(place->path("RT_NODI.SHX"))});
     EXPECT_FALSE(place->isEarlier("ReportFusione.txt"));
-    for (const std::string& name : kOutputNames) {
-        if (name != "ReportFusione.txt") {
+    EXPECT_FALSE(place->isEarlier("ReportFusione.csv"));
+    for (const std::string& name : AllOutputNames()) {
+        if (!name.starts_with("ReportFusione")) {
             EXPECT_TRUE(place->isEarlier(name)) << name;
         }
     }
-    EXPECT_EQ(place->contents().size(), kOutputNames.size());
+    EXPECT_EQ(place->contents().size(), AllOutputNames().size());
+}
+
+TEST_P(OutputFailureTest, AnEarlierPrjGoesWithItsDatasetOnly) {
+    workspace.crs.mixed = true;  // the run has no one coordinate system to write
+    ASSERT_TRUE(FinishFailingAt(0));
+    EXPECT_FALSE(place->contents().contains("RT_NODI.PRJ"));
+    EXPECT_FALSE(place->contents().contains("RT_ITIN.PRJ"));
+    std::size_t last = 0;  // the last step that puts a file of the stops in place
+    for (std::size_t k = 0; k < faulty.steps.size(); ++k) {
+        if (faulty.steps[k].operation == FaultyFileSystem::Operation::Replace &&
+            faulty.steps[k].path.find("RT_NODI") != std::string::npos) {
+            last = k;
+        }
+    }
+    EXPECT_FALSE(FinishFailingAt(static_cast<int>(last) + 1));
+    for (const char* name : {"RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_NODI.CPG", "RT_NODI.PRJ"}) {
+        EXPECT_TRUE(place->isEarlier(name)) << name;
+    }
 }
 
 // Every output operation of a whole Finish fails in turn.
@@ -246,9 +288,12 @@ TEST_P(OutputFailureTest, EveryFailingStepLeavesWholeFilesOnly) {
 
         // The message names the target that failed, as the user knows it.
         const FaultyFileSystem::Step& step = steps[k - 1];
+        // Temporary files end in .partial, earlier outputs set aside in .previous.
         std::string target = step.path;
-        if (target.ends_with(".partial")) {
-            target.resize(target.size() - std::string(".partial").size());
+        for (const std::string suffix : {".partial", ".previous"}) {
+            if (target.ends_with(suffix)) {
+                target.resize(target.size() - suffix.size());
+            }
         }
         const std::string expected = step.operation == FaultyFileSystem::Operation::Create
                                          ? CannotCreate(target)
@@ -262,14 +307,7 @@ TEST_P(OutputFailureTest, EveryFailingStepLeavesWholeFilesOnly) {
             }
         }
 
-        const Folder after = place->contents();
-        EXPECT_EQ(after.size(), kOutputNames.size()) << "step " << k << ": a temporary file was left";
-        for (const std::string& name : kOutputNames) {
-            ASSERT_TRUE(after.contains(name)) << "step " << k << " " << name;
-            const Bytes& bytes = after.at(name);
-            EXPECT_TRUE(bytes == EarlierOutput(name) || bytes == complete.at(name))
-                << "step " << k << ": " << name << " is neither the earlier file nor the complete new one";
-        }
+        ExpectWholeSets(complete, "step " + std::to_string(k));
     }
 }
 
@@ -291,9 +329,32 @@ TEST(DiskOutputTest, FolderThatIsARegularFile) {
     EXPECT_EQ(fs::file_size(temporary.path() / "file.txt"), 12u);
 }
 
+// A folder where an output should go cannot be replaced: its dataset is not written, and
+// none of that dataset's earlier files is touched.
+TEST(DiskOutputTest, FolderInPlaceOfAnOutput) {
+    const TemporaryFolder temporary("folder");
+    const fs::path& root = temporary.path();
+    for (const char* name : {"RT_NODI.SHP", "RT_NODI.DBF"}) {
+        std::ofstream(root / name) << name;
+    }
+    fs::create_directories(root / "RT_NODI.SHX" / "inside");
+    DiskFileSystem disk;
+    RecordingPlatform platform(disk);
+    MergeWorkspace workspace(platform);
+    workspace.stopTable.add("F1", "Uno", 1, 1, workspace.issueLog, "in.shp");
+    EXPECT_FALSE(workspace.Finish(temporary.string()));
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{CannotCreate(temporary.string() + Native("/RT_NODI.SHX")),
+                                        "Sono stati esportati 0 percorsi"}));
+    EXPECT_TRUE(fs::is_directory(root / "RT_NODI.SHX" / "inside"));
+    EXPECT_EQ(fs::file_size(root / "RT_NODI.SHP"), 11u);
+    EXPECT_EQ(fs::file_size(root / "RT_NODI.DBF"), 11u);
+    EXPECT_FALSE(fs::exists(root / "RT_NODI.CPG"));
+}
+
 TEST(DatasetWriterTest, RefusesAShpPastThirtyTwoBitOffsets) {
     MemoryFileSystem memory;
-    DatasetWriter writer(memory, Native("/out"), kStopsSchema, 7, 50 + 2 * 14);
+    DatasetWriter writer(memory, Native("/out"), kStopsSchema, 7, std::nullopt, 50 + 2 * 14);
     writer.start();
     const auto point = [](std::uint8_t*) {};
     writer.writeFeature("A", "", {}, 20, point);

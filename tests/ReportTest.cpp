@@ -20,10 +20,16 @@ protected:
     MergeWorkspace workspace;
 };
 
+// Paths are held as UTF-8 and written in code page 1252 like the rest of the report: "à"
+// becomes 0xE0, a character the code page lacks ("Ł"; "ž" and "€" are there) or a byte that is not UTF-8
+// becomes '?'.
 TEST_F(ReportTest, ListsFilesAndStopIssues) {
     workspace.acquiredStops.append("C:\\dati\\A\\RT_NODI.shp");
-    workspace.acquiredStops.append("/dati/citt\xE0 nuova/B.shp");
-    workspace.issueLog.addStopIssue("/dati/citt\xE0 nuova/B.shp", kConflict);
+    workspace.acquiredStops.append("/dati/citt\xC3\xA0 nuova/B.shp");
+    workspace.acquiredStops.append(
+        "/\xC5\x81\xC3\xB3"
+        "d\xC5\xBE \xE2\x82\xAC/\xFF.shp");
+    workspace.issueLog.addStopIssue("/dati/citt\xC3\xA0 nuova/B.shp", kConflict);
     EXPECT_EQ(workspace.WriteReport("/out"), OutputOutcome::Written);
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(Report(),
@@ -32,6 +38,8 @@ TEST_F(ReportTest, ListsFilesAndStopIssues) {
               "ShapeFiles incorporati in RT_NODI:\r\n"
               "C:\\dati\\A\\RT_NODI.shp\r\n"
               "/dati/citt\xE0 nuova/B.shp\r\n"
+              "/?\xF3"
+              "d\x9E \x80/?.shp\r\n"
               "\r\n"
               "\r\n"
               "ShapeFiles incorporati in RT_ITIN:\r\n"

@@ -124,11 +124,11 @@ TEST(FinishTest, WritesTheReportThenTheStopsThenTheRoutes) {
         }
     }
     std::vector<std::string> expected;
-    for (const std::string& name : kOutputNames) {
+    for (const std::string& name : AllOutputNames()) {
         expected.push_back(JoinPath("/out", name));
     }
     EXPECT_EQ(placed, expected);
-    EXPECT_EQ(memory.files.size(), 3u + kOutputNames.size());  // inputs and outputs, no leftovers
+    EXPECT_EQ(memory.files.size(), 4u + AllOutputNames().size());  // inputs and outputs, no leftovers
 }
 
 }  // namespace

@@ -20,8 +20,8 @@ struct DatasetMessages {
     std::string_view cannotReadDbf;
     std::string_view attributesMissing;
     std::string_view wrongShapeAfter;  // after "l'entità "position" for a feature of another shape
-    std::string_view foreignBefore;    // the message for a feature of another company,
-    std::string_view foreignAfter;     // with the feature's code between the two
+    std::string_view namedBefore;      // before the code of a feature the message names
+    std::string_view foreignAfter;     // after it, for a feature of another company
     std::string_view exportedBefore;   // the count after the export,
     std::string_view exportedAfter;    // between the two
 };
@@ -55,7 +55,7 @@ inline constexpr DatasetSchema kStopsSchema{
             .cannotReadDbf = texts::kCannotReadStopsDbf,
             .attributesMissing = texts::kStopsAttributesMissing,
             .wrongShapeAfter = texts::kNotPointAfter,
-            .foreignBefore = texts::kForeignStopBefore,
+            .namedBefore = texts::kStopNamedBefore,
             .foreignAfter = texts::kForeignStopAfter,
             .exportedBefore = texts::kStopsExportedBefore,
             .exportedAfter = texts::kStopsExportedAfter,
@@ -76,7 +76,7 @@ inline constexpr DatasetSchema kRoutesSchema{
             .cannotReadDbf = texts::kCannotReadRoutesDbf,
             .attributesMissing = texts::kRoutesAttributesMissing,
             .wrongShapeAfter = texts::kNotPolylineAfter,
-            .foreignBefore = texts::kForeignRouteBefore,
+            .namedBefore = texts::kRouteNamedBefore,
             .foreignAfter = texts::kForeignRouteAfter,
             .exportedBefore = texts::kRoutesExportedBefore,
             .exportedAfter = texts::kRoutesExportedAfter,

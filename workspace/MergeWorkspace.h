@@ -9,8 +9,10 @@
 // grow.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/AcquiredFileList.h"
 #include "model/IssueLog.h"
@@ -33,6 +35,21 @@ enum class OutputOutcome {
     Written,      // complete and in place
     NotCreated,   // could not be created; the user was told, the folder is as it was
     WriteFailed,  // failed while writing; the user was told, the folder is as it was
+};
+
+// What the .prj companions of the accepted files say of the run's coordinate system. No
+// file is refused for it and nothing is reprojected: the outputs carry the one system all
+// files agree on, or none.
+struct RunCrs {
+    std::optional<std::string> text;      // the .prj bytes of the first accepted file that has one
+    bool mixed = false;                   // a later accepted file's .prj says otherwise
+    std::vector<std::string> withoutPrj;  // accepted files without one, while none is known yet
+
+    // The .prj to write beside the outputs, byte for byte: the first one, when no other
+    // differed.
+    std::optional<std::string_view> toWrite() const {
+        return text && !mixed ? std::optional<std::string_view>(*text) : std::nullopt;
+    }
 };
 
 class MergeWorkspace {
@@ -79,6 +96,7 @@ public:
     IssueLog issueLog;
     AcquiredFileList acquiredStops;
     AcquiredFileList acquiredRoutes;
+    RunCrs crs;
 
 private:
     Platform& platform_;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/CodePage.h"
+
 namespace tramelo {
 
 enum class MessageKind {
@@ -58,9 +60,6 @@ private:
 
 // A decimal integer as "%d" prints it: a minus sign when negative, no leading zeros.
 std::string DecimalText(std::int32_t value);
-
-// Code page 1252 bytes as UTF-8, for display only.
-std::string Cp1252ToUtf8(std::string_view cp1252);
 
 // The message as UTF-8: code page 1252 pieces converted, paths kept as they are (paths are
 // UTF-8 wherever the core runs).

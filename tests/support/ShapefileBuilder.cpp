@@ -31,17 +31,33 @@ void AppendDouble(Bytes& bytes, double value) {
 
 }  // namespace
 
+const std::string kMetresPrj =
+    "PROJCS[\"WGS_1984_UTM_Zone_18N\",GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\","
+    "6378137.0,298.257223563]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]],"
+    "PROJECTION[\"Transverse_Mercator\"],PARAMETER[\"False_Easting\",500000.0],PARAMETER[\"False_Northing\","
+    "0.0],"
+    "PARAMETER[\"Central_Meridian\",-75.0],PARAMETER[\"Scale_Factor\",0.9996],PARAMETER[\"Latitude_Of_"
+    "Origin\",0.0],"
+    "UNIT[\"Meter\",1.0]]";
+
 void ShapefileBytes::install(FileSystem& files, const std::string& shpPath, const char* shxExtension,
                              const char* dbfExtension) const {
-    const auto store = [&](const std::string& path, const Bytes& bytes) {
+    const auto store = [&](const std::string& path, const void* data, std::size_t size) {
         auto file = files.createForWriting(path);
-        file->write(bytes.data(), bytes.size());
+        file->write(data, size);
         file->close();
     };
     const std::string stem = shpPath.substr(0, shpPath.size() - 3);
-    store(shpPath, shp);
-    store(stem + shxExtension, shx);
-    store(stem + dbfExtension, dbf);
+    store(shpPath, shp.data(), shp.size());
+    store(stem + shxExtension, shx.data(), shx.size());
+    store(stem + dbfExtension, dbf.data(), dbf.size());
+    const bool lower = shxExtension[0] == 's';
+    if (prj) {
+        store(stem + (lower ? "prj" : "PRJ"), prj->data(), prj->size());
+    }
+    if (cpg) {
+        store(stem + (lower ? "cpg" : "CPG"), cpg->data(), cpg->size());
+    }
 }
 
 ShapefileBuilder& ShapefileBuilder::feature(Bytes content, std::vector<std::string> values) {

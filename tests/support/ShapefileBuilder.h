@@ -4,6 +4,7 @@
 // inputs and damage exactly one thing in them.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,19 @@ struct FieldSpec {
     std::uint8_t decimals = 0;
 };
 
+// A projected coordinate system in metres (UTM zone 18N), as the builder gives every file
+// unless a test takes it away: without one, small test coordinates would look like degrees.
+extern const std::string kMetresPrj;
+
 struct ShapefileBytes {
     Bytes shp;
     Bytes shx;
     Bytes dbf;
+    std::optional<std::string> prj = kMetresPrj;  // none: the file has no .prj
+    std::optional<std::string> cpg;               // none: the file has no .cpg
 
-    // Stores the three files: shpPath, and its companions with the extensions given.
+    // Stores the files: shpPath, and its companions with the extensions given (the .PRJ and
+    // .CPG in the letter case of the .SHX).
     void install(FileSystem& files, const std::string& shpPath, const char* shx = "SHX",
                  const char* dbf = "DBF") const;
 };

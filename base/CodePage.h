@@ -1,0 +1,26 @@
+#pragma once
+
+// Code page 1252, the code page of every text the data files and the report hold, to and
+// from UTF-8, the encoding of paths and of what the shells show.
+//
+// Code page 1252 is Latin-1 but for 0x80-0x9F, where it places 27 characters (the euro
+// sign, curly quotes, dashes, ...) and leaves five positions (0x81, 0x8D, 0x8F, 0x90, 0x9D)
+// unassigned. UTF-8 here is strict: no overlong forms, no surrogates, nothing past U+10FFFF.
+
+#include <string>
+#include <string_view>
+
+namespace tramelo {
+
+// Every byte as the character it stands for; an unassigned byte shows as U+FFFD.
+std::string Cp1252ToUtf8(std::string_view cp1252);
+
+// The UTF-8 text in code page 1252, into out; false (out then undefined) when the text is
+// not valid UTF-8 or holds a character that code page 1252 lacks.
+bool Utf8ToCp1252(std::string_view utf8, std::string& out);
+
+// The same, never failing: every byte that is not valid UTF-8, and every character that
+// code page 1252 lacks, becomes '?'.
+std::string Utf8ToCp1252Lossy(std::string_view utf8);
+
+}  // namespace tramelo

@@ -229,6 +229,10 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
             // the same code of a code page 1252 file as the repeat it is.
             readable = Utf8ToCp1252(code, convertedCode) && Utf8ToCp1252(text, convertedText);
             if (readable) {
+                // A name keeps its trailing blanks, and the field padded it to its width in
+                // UTF-8 bytes: padded back to that length, it equals the name as a code page
+                // 1252 file with the same field holds it.
+                convertedText.resize(text.size(), ' ');
                 code = convertedCode;
                 text = convertedText;
             } else {

@@ -102,15 +102,20 @@ TEST_F(InteropTest, GdalReadsTheMergedSamples) {
               kExitSuccess)
         << errors;
 
+    // The coordinate system and the code page come along.
     const std::string stopsInfo =
-        Capture("ogrinfo -so '" + (folder / "out/RT_NODI.SHP").string() + "' RT_NODI");
+        Capture("ogrinfo -so -mdd all '" + (folder / "out/RT_NODI.SHP").string() + "' RT_NODI");
+    EXPECT_NE(stopsInfo.find("ID[\"EPSG\",32618]"), std::string::npos) << stopsInfo;
+    EXPECT_NE(stopsInfo.find("SOURCE_ENCODING=CP1252"), std::string::npos) << stopsInfo;
     EXPECT_NE(stopsInfo.find("Geometry: Point"), std::string::npos) << stopsInfo;
     EXPECT_NE(stopsInfo.find("Feature Count: 2145"), std::string::npos) << stopsInfo;
     EXPECT_NE(stopsInfo.find("AZIENDA: Integer (5.0)"), std::string::npos);
     EXPECT_NE(stopsInfo.find("COD_FERM: String (10.0)"), std::string::npos);
     EXPECT_NE(stopsInfo.find("DENOM: String (40.0)"), std::string::npos);
     const std::string routesInfo =
-        Capture("ogrinfo -so '" + (folder / "out/RT_ITIN.SHP").string() + "' RT_ITIN");
+        Capture("ogrinfo -so -mdd all '" + (folder / "out/RT_ITIN.SHP").string() + "' RT_ITIN");
+    EXPECT_NE(routesInfo.find("ID[\"EPSG\",32618]"), std::string::npos) << routesInfo;
+    EXPECT_NE(routesInfo.find("SOURCE_ENCODING=CP1252"), std::string::npos) << routesInfo;
     EXPECT_NE(routesInfo.find("Geometry: Line String"), std::string::npos) << routesInfo;
     EXPECT_NE(routesInfo.find("Feature Count: 468"), std::string::npos) << routesInfo;
     EXPECT_NE(routesInfo.find("DESCR: String (120.0)"), std::string::npos);
@@ -143,6 +148,30 @@ TEST_F(InteropTest, GdalReadsTheMergedSamples) {
     for (std::size_t i = 1; i < routesIn.size(); ++i) {
         EXPECT_EQ(routesOut[i], routesIn[i]) << i;
     }
+}
+
+// Accented names written by GDAL in UTF-8 and in code page 1252 meet as one stop, and GDAL
+// reads the merged name back as written.
+TEST_F(InteropTest, AccentedNamesReadRightWhateverTheirInputCodePage) {
+    std::ofstream(folder / "stops.csv") << "AZIENDA,COD_FERM,DENOM,WKT\n"
+                                           "42,F\xC3\xA0,Citt\xC3\xA0 Sant'Angelo,\"POINT (563372.25 4483854.71)\"\n";
+    std::ofstream(folder / "stops.csvt") << "\"Integer(5)\",\"String(10)\",\"String(40)\",\"String\"\n";
+    for (const char* encoding : {"UTF-8", "CP1252"}) {
+        const std::string layer = std::string("stops_") + encoding;
+        const std::string command = "ogr2ogr -f 'ESRI Shapefile' '" + (folder / layer).string() + ".shp' '" +
+                                    (folder / "stops.csv").string() + "' -oo GEOM_POSSIBLE_NAMES=WKT " +
+                                    "-oo KEEP_GEOM_COLUMNS=NO -lco ENCODING=" + encoding + " -nln " + layer +
+                                    " > /dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    ASSERT_EQ(Merge({"-s", (folder / "stops_UTF-8.shp").string(), "-s", (folder / "stops_CP1252.shp").string(),
+                     "-o", (folder / "out").string()}),
+              kExitSuccess)
+        << errors;
+    const std::vector<std::string> stops = Rows(folder / "out/RT_NODI.SHP", "AS_XY");
+    ASSERT_EQ(stops.size(), 2u);  // one stop: the two files hold the same one
+    EXPECT_EQ(Split(stops[1]), (std::vector<std::string>{"563372.25", "4483854.71", "42", "F\xC3\xA0",
+                                                         "Citt\xC3\xA0 Sant'Angelo"}));
 }
 
 TEST_F(InteropTest, MergesShapefilesWrittenByGdal) {

@@ -1,0 +1,226 @@
+// What the .prj and .cpg companions of the inputs do: the run's coordinate system and its
+// warnings, texts read in the code page their .cpg names, the warning for stops in degrees,
+// and the companions Finish writes beside each dataset.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/BatchMerge.h"
+#include "tests/ImportTestSupport.h"
+#include "tests/support/TestPaths.h"
+
+namespace tramelo::testing {
+namespace {
+
+constexpr char kOtherPrj[] = "PROJCS[\"NAD_1983_StatePlane_New_York_Long_Island_FIPS_3104_Feet\"]";
+constexpr char kDegreesPrj[] = "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\"]]";
+
+std::string Warning(const std::string& path, const std::string& after) {
+    return "lo shapefile " + path + after;
+}
+std::string Differs(const std::string& path) {
+    return Warning(path,
+                   " ha un sistema di riferimento (.prj) diverso da quello degli shapefile gi\xE0 acquisiti: "
+                   "nessun file .PRJ sar\xE0 scritto");
+}
+std::string Missing(const std::string& path) {
+    return Warning(path, " non ha un file .prj: si assume il sistema di riferimento degli altri shapefile");
+}
+std::string Degrees(const std::string& path) {
+    return Warning(
+        path,
+        " ha coordinate in gradi: l'arrotondamento a due decimali sposta le fermate fino a circa un "
+        "chilometro");
+}
+
+ShapefileBytes Stops(std::vector<Stop> stops, std::optional<std::string> prj = kMetresPrj,
+                     std::optional<std::string> cpg = std::nullopt) {
+    ShapefileBytes files = StopsShapefile(stops);
+    files.prj = std::move(prj);
+    files.cpg = std::move(cpg);
+    return files;
+}
+
+class CompanionsTest : public ImportTest {
+protected:
+    std::string Written(const std::string& name) const {
+        return platform.memory.text(JoinPath("/out", name));
+    }
+    bool IsWritten(const std::string& name) const {
+        return platform.memory.files.contains(JoinPath("/out", name));
+    }
+};
+
+TEST_F(CompanionsTest, OneCoordinateSystemIsWrittenByteForByte) {
+    // White space around the text does not make another system; the first file's bytes are
+    // the ones written.
+    ASSERT_EQ(AddStops(Stops({{"F1", "", 1, 1}}, "  " + kMetresPrj + "\r\n"), "/in/a.shp"),
+              AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(Stops({{"F2", "", 1, 1}}, kMetresPrj), "/in/b.shp"), AddOutcome::Acquired);
+    ASSERT_EQ(AddRoutes(RoutesShapefile({{"R1", "", {{0, 0}}}}), "/in/c.shp"), AddOutcome::Acquired);
+    EXPECT_TRUE(platform.messages.empty());
+    ASSERT_TRUE(workspace.Finish("/out"));
+    EXPECT_EQ(Written("RT_NODI.PRJ"), "  " + kMetresPrj + "\r\n");
+    EXPECT_EQ(Written("RT_ITIN.PRJ"), "  " + kMetresPrj + "\r\n");
+    // The texts of the outputs are code page 1252, whatever the inputs were.
+    EXPECT_EQ(Written("RT_NODI.CPG"), "1252");
+    EXPECT_EQ(Written("RT_ITIN.CPG"), "1252");
+}
+
+TEST_F(CompanionsTest, ADifferentCoordinateSystemIsWarnedAndNoneIsWritten) {
+    platform.memory.files[JoinPath("/out", "RT_NODI.PRJ")] = {'o', 'l', 'd'};  // an earlier run's
+    ASSERT_EQ(AddStops(Stops({{"F1", "", 1, 1}}), "/in/a.shp"), AddOutcome::Acquired);
+    ASSERT_EQ(AddRoutes(
+                  [] {
+                      ShapefileBytes routes = RoutesShapefile({{"R1", "", {{0, 0}}}});
+                      routes.prj = kOtherPrj;
+                      return routes;
+                  }(),
+                  "/in/b.shp"),
+              AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(Stops({{"F2", "", 1, 1}}, kMetresPrj), "/in/c.shp"), AddOutcome::Acquired);
+    EXPECT_EQ(platform.messages,
+              (std::vector<RecordedMessage>{{MessageKind::Warning, Differs("/in/b.shp")}}));
+    ASSERT_TRUE(workspace.Finish("/out"));
+    EXPECT_FALSE(IsWritten("RT_NODI.PRJ"));  // mixed data has no one system: the old one goes too
+    EXPECT_FALSE(IsWritten("RT_ITIN.PRJ"));
+    EXPECT_EQ(Written("RT_NODI.CPG"), "1252");
+}
+
+TEST_F(CompanionsTest, FilesWithoutPrjAreNamedWhenOthersHaveOne) {
+    ASSERT_EQ(AddStops(Stops({{"F1", "", 1000, 1000}}, std::nullopt), "/in/a.shp"), AddOutcome::Acquired);
+    EXPECT_TRUE(platform.messages.empty());  // nothing is known yet to miss
+    // The first file with a .prj names the one before it that had none.
+    ASSERT_EQ(AddStops(Stops({{"F2", "", 1, 1}}), "/in/b.shp"), AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(Stops({{"F3", "", 1000, 1000}}, std::nullopt), "/in/c.shp"), AddOutcome::Acquired);
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{Missing("/in/a.shp"), Missing("/in/c.shp")}));
+    ASSERT_TRUE(workspace.Finish("/out"));
+    EXPECT_EQ(Written("RT_NODI.PRJ"), kMetresPrj);  // the known system is still written
+}
+
+TEST_F(CompanionsTest, LowerCaseCompanionsAreFound) {
+    ShapefileBytes files = Stops({{"F1", "Citt\xC3\xA0", 1, 1}}, kMetresPrj, "utf-8");
+    files.install(platform.memory, "/in/lower.shp", "shx", "dbf");
+    ASSERT_TRUE(platform.memory.exists("/in/lower.prj"));
+    ASSERT_EQ(workspace.AddStopsFile("/in/lower.shp"), AddOutcome::Acquired);
+    EXPECT_EQ(workspace.crs.text, kMetresPrj);
+    EXPECT_EQ(workspace.stopTable.head()->name, "Citt\xE0" + std::string(35, ' '));
+}
+
+// A record exported once in UTF-8 and once in code page 1252 is one record: a repeat, not a
+// conflict, codes and blank-padded names alike.
+TEST_F(CompanionsTest, Utf8TextsAreConvertedBeforeTheyAreMerged) {
+    ASSERT_EQ(AddStops(Stops({{"F\xE0", "Citt\xE0 Sant'Angelo", 1, 1}}), "/in/a.shp"), AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(Stops({{"F\xC3\xA0", "Citt\xC3\xA0 Sant'Angelo", 1, 1},
+                              {"\xE2\x82\xAC"
+                               "1",
+                               "Caff\xC3\xA8", 2, 2}},
+                             kMetresPrj, " UTF8\n"),
+                       "/in/b.shp"),
+              AddOutcome::Acquired);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_TRUE(workspace.issueLog.stopIssues.isEmpty());
+    EXPECT_EQ(Codes(workspace.stopTable), (std::vector<std::string>{"F\xE0",
+                                                                    "\x80"
+                                                                    "1"}));
+    EXPECT_EQ(workspace.stopTable.tail()->name, "Caff\xE8" + std::string(35, ' '));
+    // Other names of UTF-8, and of code page 1252 (or a code page that holds it).
+    for (const char* name : {"65001", "utf-8", "1252", "CP1252", "ansi 1252", "Windows-1252", "ISO-8859-1",
+                             "latin1", "88591", " \n"}) {
+        platform.messages.clear();
+        EXPECT_EQ(AddStops(Stops({{"G1", "x", 1, 1}}, kMetresPrj, name), std::string("/in/") + name + ".shp"),
+                  AddOutcome::Acquired)
+            << name;
+        EXPECT_TRUE(platform.messages.empty()) << name;
+    }
+}
+
+TEST_F(CompanionsTest, TextsThatCannotBeConvertedAreErrorsNamingTheFeature) {
+    // A character that code page 1252 lacks, and bytes that are not UTF-8 (shown as '?').
+    const ShapefileBytes files = Stops({{"F1",
+                                         "\xC5\x81\xC3\xB3"
+                                         "dz",
+                                         1, 1},
+                                        {"F2", "", 1, 1},
+                                        {"\xFF"
+                                         "3",
+                                         "", 1, 1}},
+                                       kMetresPrj, "UTF-8");
+    EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
+    const std::string after =
+        "\" ha un testo che non \xE8 UTF-8 valido o che contiene caratteri assenti dalla code page 1252";
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{"la fermata \"F1" + after, "la fermata \"?3" + after}));
+    ExpectUntouched();
+
+    // The same bytes of a code page 1252 file are simply its texts.
+    platform.messages.clear();
+    EXPECT_EQ(AddStops(Stops({{"\xFF"
+                               "3",
+                               "", 1, 1}}),
+                       "/in/b.shp"),
+              AddOutcome::Acquired);
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(CompanionsTest, AnUnknownCodePageIsWarnedAboutAndItsBytesKept) {
+    ASSERT_EQ(AddStops(Stops({{"F1", "\xC1\xD2", 1, 1}}, kMetresPrj, " koi8-r\r\n")), AddOutcome::Acquired);
+    EXPECT_EQ(platform.messages,
+              (std::vector<RecordedMessage>{
+                  {MessageKind::Warning,
+                   "lo shapefile /in/RT_NODI.shp dichiara la code page \"koi8-r\", che non \xE8 "
+                   "riconosciuta: i testi sono presi cos\xEC come sono"}}));
+    EXPECT_EQ(workspace.stopTable.head()->name, "\xC1\xD2" + std::string(38, ' '));
+}
+
+TEST_F(CompanionsTest, StopsInDegreesAreWarnedAbout) {
+    // A geographic system, whatever the coordinates; no .prj, with every stop a longitude
+    // and a latitude.
+    ASSERT_EQ(AddStops(Stops({{"F1", "", 1000, 1000}}, kDegreesPrj), "/in/a.shp"), AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(Stops({{"F2", "", -73.99, 40.75}, {"F3", "", 180, -90}}, std::nullopt), "/in/b.shp"),
+              AddOutcome::Acquired);
+    // Not for one stop beyond the range, a projected system, or routes.
+    ASSERT_EQ(AddStops(Stops({{"F4", "", -73.99, 40.75}, {"F5", "", 181, 0}}, std::nullopt), "/in/c.shp"),
+              AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(Stops({{"F6", "", 1, 1}}, kMetresPrj), "/in/d.shp"), AddOutcome::Acquired);
+    ShapefileBytes routes = RoutesShapefile({{"R1", "", {{1, 1}}}});
+    routes.prj = kDegreesPrj;
+    ASSERT_EQ(AddRoutes(routes, "/in/e.shp"), AddOutcome::Acquired);
+
+    std::vector<std::string> degrees;
+    for (const std::string& text : platform.texts()) {
+        if (text.find("gradi") != std::string::npos) {
+            degrees.push_back(text);
+        }
+    }
+    EXPECT_EQ(degrees, (std::vector<std::string>{Degrees("/in/a.shp"), Degrees("/in/b.shp")}));
+}
+
+// With many inputs, each line says which file it is about, and no severity word comes twice.
+TEST(CompanionLinesTest, BatchLinesNameTheirFile) {
+    MemoryFileSystem files;
+    Stops({{"F1", "", 1, 1}}, kMetresPrj, "koi8-r").install(files, "/in/a/RT_NODI.shp");
+    Stops({{"F2", "", 1, 1}}, kOtherPrj).install(files, "/in/b/RT_NODI.shp");
+    Stops({{"F3", "", 1, 1, 9}}).install(files, "/in/c/RT_NODI.shp");
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::vector<std::string> args = {"-s", "/in/a/RT_NODI.shp", "-s", "/in/b/RT_NODI.shp",
+                                           "-s", "/in/c/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp",
+                                           "-o", Native("/out")};
+    EXPECT_EQ(RunBatchMerge(args, files, out, err), kExitFailure);
+    EXPECT_EQ(
+        err.str(),
+        "attenzione: lo shapefile /in/a/RT_NODI.shp dichiara la code page \"koi8-r\", che non \xC3\xA8 "
+        "riconosciuta: i testi sono presi cos\xC3\xAC come sono\n"
+        "attenzione: lo shapefile /in/b/RT_NODI.shp ha un sistema di riferimento (.prj) diverso da quello "
+        "degli shapefile gi\xC3\xA0 acquisiti: nessun file .PRJ sar\xC3\xA0 scritto\n"
+        "errore: /in/c/RT_NODI.shp: la fermata \"F3\" non appartiene all'azienda\n"
+        "Attenzione: lo shapefile indicato\n\n/in/a/RT_NODI.shp\n\nrisulta gi\xC3\xA0 acquisito\n");
+}
+
+}  // namespace
+}  // namespace tramelo::testing

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/CodePage.h"
 #include "fuzz/FuzzSupport.h"
 #include "import/Rounding.h"
 #include "import/ShapefileImport.h"
@@ -92,6 +93,22 @@ void CheckCompany(const std::uint8_t* data, std::size_t size) {
           "no trailing white space left");
 }
 
+// The code page conversions agree with each other: a strict conversion that succeeds is the
+// lossy one, and code page 1252 text survives the way to UTF-8 and back.
+void CheckCodePages(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 200));
+    std::string strict;
+    if (Utf8ToCp1252(text, strict)) {
+        Check(strict == Utf8ToCp1252Lossy(text), "a strict conversion is the lossy one");
+        Check(Cp1252ToUtf8(strict) == text, "UTF-8 that code page 1252 holds comes back as it was");
+    }
+    const std::string utf8 = Cp1252ToUtf8(text);
+    std::string back;
+    if (Utf8ToCp1252(utf8, back)) {
+        Check(back == text, "code page 1252 text comes back as it was");
+    }
+}
+
 void CheckRounding(const std::uint8_t* data) {
     const double value = getDouble(data, 'L');
     const double rounded = RoundToTwoDecimals(value);
@@ -125,5 +142,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckFields(data, size);
     CheckCompany(data, size);
+    CheckCodePages(data, size);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "base/CodePage.h"
 #include "import/Rounding.h"
 #include "shapefile/Layouts.h"
 
@@ -29,6 +30,12 @@ std::string_view TrimSpaces(std::string_view text) {
 bool Contains(const std::vector<std::uint8_t>& bytes, std::string_view part) {
     const auto* begin = reinterpret_cast<const char*>(bytes.data());
     return std::string_view(begin, bytes.size()).find(part) != std::string_view::npos;
+}
+
+// A text of a record, as the .DBF holds it: its bytes, or (for a file whose .cpg says UTF-8)
+// the UTF-8 of them, blank padding aside.
+bool FromTheDbf(const std::vector<std::uint8_t>& dbf, std::string_view text) {
+    return Contains(dbf, text) || Contains(dbf, Cp1252ToUtf8(TrimSpaces(text)));
 }
 
 // The points as they lie in a record.
@@ -65,7 +72,7 @@ void CheckNewRecordsComeFromTheFiles(const MergeWorkspace& workspace, std::size_
             continue;
         }
         ++added;
-        Check(Contains(files.dbf, stop.code) && Contains(files.dbf, stop.name), "stop texts from the .DBF");
+        Check(FromTheDbf(files.dbf, stop.code) && FromTheDbf(files.dbf, stop.name), "stop texts from the .DBF");
     }
     Check(added <= features, "no more stops than features");
     i = 0;
@@ -75,7 +82,7 @@ void CheckNewRecordsComeFromTheFiles(const MergeWorkspace& workspace, std::size_
             continue;
         }
         ++added;
-        Check(Contains(files.dbf, route.code) && Contains(files.dbf, route.description),
+        Check(FromTheDbf(files.dbf, route.code) && FromTheDbf(files.dbf, route.description),
               "route texts from the .DBF");
         Check(route.geometry && ContainsPoints(files.shp, route.geometry->points()), "points from the .SHP");
     }
@@ -125,27 +132,51 @@ void CheckExportReadsBack(MergeWorkspace& workspace, testing::RecordingPlatform&
 
 testing::ShapefileBytes SplitInput(const std::uint8_t* data, std::size_t size) {
     testing::ShapefileBytes files;
-    if (size < 4) {
+    files.prj.reset();
+    constexpr std::size_t kHeader = 8;
+    if (size < kHeader) {
         return files;
     }
-    const std::size_t shpSize = std::min<std::size_t>(data[0] | (data[1] << 8), size - 4);
-    const std::size_t shxSize = std::min<std::size_t>(data[2] | (data[3] << 8), size - 4 - shpSize);
-    const std::uint8_t* cursor = data + 4;
-    files.shp.assign(cursor, cursor + shpSize);
-    cursor += shpSize;
-    files.shx.assign(cursor, cursor + shxSize);
-    cursor += shxSize;
-    files.dbf.assign(cursor, data + size);
+    const std::uint8_t* cursor = data + kHeader;
+    std::size_t left = size - kHeader;
+    const auto take = [&](std::size_t wanted) {
+        const std::size_t count = std::min(wanted, left);
+        const std::vector<std::uint8_t> part(cursor, cursor + count);
+        cursor += count;
+        left -= count;
+        return part;
+    };
+    files.shp = take(data[1] | (data[2] << 8));
+    files.shx = take(data[3] | (data[4] << 8));
+    files.dbf = take(data[5] | (data[6] << 8));
+    const std::vector<std::uint8_t> prj = take(data[7]);
+    const std::vector<std::uint8_t> cpg = take(left);
+    if ((data[0] & 1) != 0) {
+        files.prj.emplace(prj.begin(), prj.end());
+    }
+    if ((data[0] & 2) != 0) {
+        files.cpg.emplace(cpg.begin(), cpg.end());
+    }
     return files;
 }
 
 std::vector<std::uint8_t> JoinInput(const testing::ShapefileBytes& files) {
-    std::vector<std::uint8_t> input = {
-        static_cast<std::uint8_t>(files.shp.size()), static_cast<std::uint8_t>(files.shp.size() >> 8),
-        static_cast<std::uint8_t>(files.shx.size()), static_cast<std::uint8_t>(files.shx.size() >> 8)};
-    input.insert(input.end(), files.shp.begin(), files.shp.end());
-    input.insert(input.end(), files.shx.begin(), files.shx.end());
-    input.insert(input.end(), files.dbf.begin(), files.dbf.end());
+    const auto u16 = [](std::size_t size) {
+        return std::vector<std::uint8_t>{static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8)};
+    };
+    const std::string prj = files.prj.value_or("").substr(0, 255);
+    std::vector<std::uint8_t> input = {static_cast<std::uint8_t>((files.prj ? 1 : 0) | (files.cpg ? 2 : 0))};
+    for (const auto* part : {&files.shp, &files.shx, &files.dbf}) {
+        const std::vector<std::uint8_t> length = u16(part->size());
+        input.insert(input.end(), length.begin(), length.end());
+    }
+    input.push_back(static_cast<std::uint8_t>(prj.size()));
+    for (const auto* part : {&files.shp, &files.shx, &files.dbf}) {
+        input.insert(input.end(), part->begin(), part->end());
+    }
+    input.insert(input.end(), prj.begin(), prj.end());
+    const std::string cpg = files.cpg.value_or("");
+    input.insert(input.end(), cpg.begin(), cpg.end());
     return input;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
-// What the import fuzz targets share: one fuzz input turned into the three files of a
-// shapefile, a workspace that already holds records, and the invariants every import must
-// keep. A broken invariant aborts, which libFuzzer reports as a crash with its input.
+// What the import fuzz targets share: one fuzz input turned into the files of a shapefile
+// (the three, and a .prj and a .cpg when the input has them), a workspace that already holds
+// records, and the invariants every import must keep. A broken invariant aborts, which
+// libFuzzer reports as a crash with its input.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,8 +16,9 @@
 
 namespace tramelo::fuzzing {
 
-// An input is [shp length: u16 LE][shx length: u16 LE][shp][shx][dbf = the rest]; lengths
-// past the end are cut.
+// An input is [companions: u8][shp, shx, dbf lengths: u16 LE each][prj length: u8]
+// [shp][shx][dbf][prj][cpg = the rest]; bit 0 of the first byte says whether there is a .prj,
+// bit 1 whether there is a .cpg. Lengths past the end are cut.
 testing::ShapefileBytes SplitInput(const std::uint8_t* data, std::size_t size);
 std::vector<std::uint8_t> JoinInput(const testing::ShapefileBytes& files);
 

@@ -3,8 +3,9 @@
 //   tramelo-fuzz-seeds OUTPUT SAMPLES
 //
 // OUTPUT/stops, OUTPUT/routes and OUTPUT/decoding receive one file per seed: valid inputs,
-// the first features of each sample shapefile, and the edge cases the tests know (null
-// shapes, several parts, no points, another company, repeated codes, unusual fields).
+// the first features of each sample shapefile with its .PRJ and .CPG, and the edge cases
+// the tests know (null shapes, several parts, no points, another company, repeated codes,
+// unusual fields, texts in UTF-8, an unknown code page, degrees).
 
 #include <cstdio>
 #include <filesystem>
@@ -55,6 +56,10 @@ ShapefileBytes FirstFeatures(const std::filesystem::path& shp, int count) {
     out.dbf.assign(dbfIn.begin(), dbfIn.begin() + static_cast<std::ptrdiff_t>(records));
     out.dbf.push_back(kDbfEndOfFile);
     putInt32(count, out.dbf.data() + 4, kLittleEndian);
+    const Bytes prj = ReadFile(std::filesystem::path(shp).replace_extension(".PRJ"));
+    const Bytes cpg = ReadFile(std::filesystem::path(shp).replace_extension(".CPG"));
+    out.prj.emplace(prj.begin(), prj.end());
+    out.cpg.emplace(cpg.begin(), cpg.end());
     return out;
 }
 
@@ -92,6 +97,17 @@ int main(int argc, char** argv) {
                                            {"F2", "", 563372.245, 4483854.085}}));
     seed("stops", testing::StopsShapefile({{"F1", "Piazza", 10.5, 20.25}, {"F4", "Altra", 1, 1, 8}}));
     seed("stops", testing::StopsShapefile({}));
+    {
+        // Companions: texts in UTF-8, a code page we do not know, degrees, no .prj at all.
+        ShapefileBytes utf8 = testing::StopsShapefile({{"F\xC3\xA0", "Citt\xC3\xA0", 12.49, 41.9}});
+        utf8.cpg = "UTF-8";
+        utf8.prj = "GEOGCS[\"GCS_WGS_1984\"]";
+        seed("stops", utf8);
+        ShapefileBytes unknown = testing::StopsShapefile({{"F1", "\xC1\xD2", 563372.25, 4483854.71}});
+        unknown.cpg = "KOI8-R";
+        unknown.prj.reset();
+        seed("stops", unknown);
+    }
     {
         ShapefileBuilder builder(1, {{"NOTE", 'C', 3},
                                      {"QUOTA", 'F', 19, 11},

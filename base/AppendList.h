@@ -75,11 +75,19 @@ public:
             tail_->next = &node;
         }
         tail_ = &node;
+        ++size_;
         return node;
     }
 
     const Node* head() const { return head_; }
     const Node* tail() const { return tail_; }
+    std::size_t size() const { return size_; }
+
+    // The node appended as the position-th, from 0. REQUIRES: position < size().
+    const Node& at(std::size_t position) const {
+        const auto chunk = std::upper_bound(chunkFirsts_.begin(), chunkFirsts_.end(), position) - 1;
+        return chunks_[static_cast<std::size_t>(chunk - chunkFirsts_.begin())][position - *chunk];
+    }
     bool isEmpty() const { return head_ == nullptr; }
 
     Iterator<const Node> begin() const { return Iterator<const Node>(head_); }
@@ -89,10 +97,11 @@ public:
 
 private:
     static constexpr std::size_t kFirstChunk = 16;
-    // Chunks grow to a few megabytes: large enough for huge pages where the memory is an
-    // arena of large blocks, so that a table of a million records costs few page faults.
+    // Chunks grow to 64 KiB. A table takes them from its arena's large blocks, where texts
+    // sit between them: a chunk that no longer fits a block leaves at most that much of it
+    // unused (a chunk of 4 MiB left megabytes).
     static constexpr std::size_t kLargestChunk =
-        std::max<std::size_t>(kFirstChunk, (4u << 20) / sizeof(Node));
+        std::max<std::size_t>(kFirstChunk, (64u << 10) / sizeof(Node));
 
     void addChunk() {
         const std::size_t capacity =
@@ -100,12 +109,15 @@ private:
         // A chunk is never filled past its capacity, so it never reallocates and its nodes
         // keep their addresses.
         chunks_.emplace_back(memory_).reserve(capacity);
+        chunkFirsts_.push_back(size_);
     }
 
     std::pmr::memory_resource* memory_;
     std::vector<std::pmr::vector<Node>> chunks_;
+    std::vector<std::size_t> chunkFirsts_;  // the position of each chunk's first node
     Node* head_ = nullptr;
     Node* tail_ = nullptr;
+    std::size_t size_ = 0;
 };
 
 }  // namespace tramelo

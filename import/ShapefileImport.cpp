@@ -291,6 +291,8 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
               DatasetImport& dataset) {
     Platform& platform = workspace.platform();
     const DatasetMessages& messages = schema.messages;
+    // Nothing of the file before lives on: its batch went with its import.
+    workspace.staging.reset();
 
     ShapefileReader reader(platform.files());
     switch (reader.open(path)) {

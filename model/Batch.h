@@ -2,25 +2,31 @@
 
 // The staging array of one input file: one item per input record, in record order, created
 // in their initial state and filled while the file is read. Positions out of range are
-// ignored: item() gives none for them. The items' texts and points are kept in the batch's
-// own arena, which goes with the batch.
+// ignored: item() gives none for them.
+//
+// The items, their texts and their points live in a staging arena: the workspace's, which
+// is reset after each file so that every file is staged in the same memory, or the batch's
+// own when it is made on its own.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <memory_resource>
 #include <vector>
 
 #include "base/Arena.h"
-#include "platform/LargeBlocks.h"
 
 namespace tramelo {
 
 template <class Item>
 class Batch {
 public:
-    // count items; none when count is 0 or less.
+    // count items, none when count is 0 or less, in staging; it must outlive the batch.
+    Batch(std::int32_t count, Arena& staging)
+        : arena_(&staging), count_(count), items_(Items(count, staging)) {}
+    // The same in an arena of the batch's own.
     explicit Batch(std::int32_t count)
-        : count_(count), items_(count > 0 ? static_cast<std::size_t>(count) : 0, LargeBlockMemory()) {}
+        : own_(std::make_unique<Arena>()), arena_(own_.get()), count_(count), items_(Items(count, *own_)) {}
 
     std::int32_t count() const { return count_; }
 
@@ -30,16 +36,18 @@ public:
     }
 
 protected:
-    Arena& arena() { return arena_; }
+    Arena& arena() { return *arena_; }
 
 private:
+    static std::pmr::vector<Item> Items(std::int32_t count, Arena& arena) {
+        return std::pmr::vector<Item>(count > 0 ? static_cast<std::size_t>(count) : 0, arena.resource());
+    }
     bool inRange(std::int32_t i) const { return i >= 0 && i < count_; }
 
     // Declared before the items, so that it outlives whatever they hold in it.
-    Arena arena_;
+    std::unique_ptr<Arena> own_;
+    Arena* arena_;
     std::int32_t count_;
-    // Large blocks: a batch of a big file is megabytes, allocated and freed once per file,
-    // which the usual heap hands back to the system each time.
     std::pmr::vector<Item> items_;
 };
 

@@ -33,9 +33,10 @@ bool RouteRecord::equals(const RouteRecord& other) const {
     return code == other.code && description == other.description && geometry->equals(*other.geometry);
 }
 
-bool RouteTable::admit(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
-                       IssueLog& issues, std::string_view sourcePath) const {
-    const RouteRecord* found = find(code);
+bool RouteTable::admit(const CodeIndex<RouteRecord>::Lookup& place, std::string_view code,
+                       std::string_view description, const PolylineGeometry& geometry, IssueLog& issues,
+                       std::string_view sourcePath) const {
+    const RouteRecord* found = place.found;
     if (found == nullptr) {
         return true;
     }
@@ -43,7 +44,7 @@ bool RouteTable::admit(std::string_view code, std::string_view description, cons
     const PolylineGeometry& kept = *found->geometry;
     if (found->description != description || !kept.equals(geometry)) {
         Conflict conflict{.code = std::string(code),
-                          .keptSource = std::string(sourceOf(*found)),
+                          .keptSource = std::string(sources_.at(place.position)),
                           .keptText = std::string(found->description),
                           .droppedText = std::string(description),
                           .kept = {},
@@ -67,27 +68,28 @@ bool RouteTable::admit(std::string_view code, std::string_view description, cons
     return false;
 }
 
-void RouteTable::append(std::string_view code, std::string_view description, PolylineGeometry&& geometry,
+void RouteTable::append(const CodeIndex<RouteRecord>::Lookup& place, std::string_view code,
+                        std::string_view description, PolylineGeometry&& geometry,
                         std::string_view sourcePath) {
-    if (sources_.empty() || sources_.back() != sourcePath) {
-        sources_.emplace_back(sourcePath);
-    }
-    records_.append(arena_.store(code), arena_.store(description), std::move(geometry)).source =
-        static_cast<std::uint32_t>(sources_.size() - 1);
+    sources_.note(records_.size(), sourcePath);
+    records_.append(arena_.store(code), arena_.store(description), std::move(geometry));
+    index_.add(place);
 }
 
 void RouteTable::add(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
                      IssueLog& issues, std::string_view sourcePath) {
-    if (admit(code, description, geometry, issues, sourcePath)) {
-        records_.append(arena_.store(code), arena_.store(description),
-                        CopyGeometry(geometry, arena_.resource()));
+    const auto place = index_.prepare(code);
+    if (admit(place, code, description, geometry, issues, sourcePath)) {
+        append(place, code, description, CopyGeometry(geometry, arena_.resource()), sourcePath);
     }
 }
 
 void RouteTable::add(std::string_view code, std::string_view description, PolylineGeometry&& geometry,
                      IssueLog& issues, std::string_view sourcePath) {
-    if (admit(code, description, geometry, issues, sourcePath)) {
-        append(code, description, PolylineGeometry(std::move(geometry), arena_.resource()), sourcePath);
+    const auto place = index_.prepare(code);
+    if (admit(place, code, description, geometry, issues, sourcePath)) {
+        append(place, code, description, PolylineGeometry(std::move(geometry), arena_.resource()),
+               sourcePath);
     }
 }
 

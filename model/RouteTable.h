@@ -17,6 +17,7 @@
 #include "base/Arena.h"
 #include "model/CodeIndex.h"
 #include "model/PolylineGeometry.h"
+#include "model/SourceList.h"
 
 namespace tramelo {
 
@@ -40,7 +41,6 @@ struct RouteRecord {
     std::string_view code;
     std::string_view description;
     std::optional<PolylineGeometry> geometry;
-    std::uint32_t source = 0;  // the input it came from, as its table numbers them
     RouteRecord* next = nullptr;
 };
 
@@ -55,30 +55,30 @@ public:
              IssueLog& issues, std::string_view sourcePath);
 
     const RouteRecord* find(std::string_view code) const { return index_.find(code); }
-    void rebuildIndex() { index_.rebuild(records_); }
+    void rebuildIndex() { index_.rebuild(); }
+    void prefetch(std::string_view code) const { index_.prefetch(code); }
     bool isEmpty() const { return records_.isEmpty(); }
 
     const RouteRecord* head() const { return records_.head(); }
     const RouteRecord* tail() const { return records_.tail(); }
     std::int32_t indexedCount() const { return index_.indexedCount; }
-    // The input .shp path a record came from.
-    std::string_view sourceOf(const RouteRecord& record) const { return sources_[record.source]; }
 
     auto begin() const { return records_.begin(); }
     auto end() const { return records_.end(); }
 
 private:
     // True when the route is new; otherwise reports a conflicting repeat in the log.
-    bool admit(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
-               IssueLog& issues, std::string_view sourcePath) const;
-    void append(std::string_view code, std::string_view description, PolylineGeometry&& geometry,
-                std::string_view sourcePath);
+    bool admit(const CodeIndex<RouteRecord>::Lookup& place, std::string_view code,
+               std::string_view description, const PolylineGeometry& geometry, IssueLog& issues,
+               std::string_view sourcePath) const;
+    void append(const CodeIndex<RouteRecord>::Lookup& place, std::string_view code,
+                std::string_view description, PolylineGeometry&& geometry, std::string_view sourcePath);
 
     // The records, their texts and points; declared first, so that it outlives the list.
     Arena arena_;
     AppendList<RouteRecord> records_{arena_.resource()};
-    CodeIndex<RouteRecord> index_;
-    std::vector<std::string> sources_;  // one path per input file
+    CodeIndex<RouteRecord> index_{records_};
+    SourceList sources_;
 };
 
 }  // namespace tramelo

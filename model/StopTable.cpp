@@ -6,11 +6,12 @@ namespace tramelo {
 
 void StopTable::add(std::string_view code, std::string_view name, double x, double y, IssueLog& issues,
                     std::string_view sourcePath) {
-    if (const StopRecord* found = find(code)) {
+    const auto place = index_.prepare(code);
+    if (const StopRecord* found = place.found) {
         if (!found->matches(code, name, x, y)) {
             issues.addStopIssue(sourcePath, DuplicateCodeMessage(code),
                                 {.code = std::string(code),
-                                 .keptSource = std::string(sourceOf(*found)),
+                                 .keptSource = std::string(sources_.at(place.position)),
                                  .keptText = std::string(found->name),
                                  .droppedText = std::string(name),
                                  .kept = {found->x, found->y},
@@ -18,11 +19,9 @@ void StopTable::add(std::string_view code, std::string_view name, double x, doub
         }
         return;
     }
-    if (sources_.empty() || sources_.back() != sourcePath) {
-        sources_.emplace_back(sourcePath);
-    }
-    records_.append(arena_.store(code), arena_.store(name), x, y).source =
-        static_cast<std::uint32_t>(sources_.size() - 1);
+    sources_.note(records_.size(), sourcePath);
+    records_.append(arena_.store(code), arena_.store(name), x, y);
+    index_.add(place);
 }
 
 }  // namespace tramelo

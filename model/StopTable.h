@@ -15,6 +15,7 @@
 #include "base/AppendList.h"
 #include "base/Arena.h"
 #include "model/CodeIndex.h"
+#include "model/SourceList.h"
 
 namespace tramelo {
 
@@ -36,7 +37,6 @@ struct StopRecord {
     std::string_view name;
     double x;
     double y;
-    std::uint32_t source = 0;  // the input it came from, as its table numbers them
     StopRecord* next = nullptr;
 };
 
@@ -49,14 +49,14 @@ public:
              std::string_view sourcePath);
 
     const StopRecord* find(std::string_view code) const { return index_.find(code); }
-    void rebuildIndex() { index_.rebuild(records_); }
+    void rebuildIndex() { index_.rebuild(); }
+    // A hint that code is offered next but a few: the lookup's memory is asked for early.
+    void prefetch(std::string_view code) const { index_.prefetch(code); }
     bool isEmpty() const { return records_.isEmpty(); }
 
     const StopRecord* head() const { return records_.head(); }
     const StopRecord* tail() const { return records_.tail(); }
     std::int32_t indexedCount() const { return index_.indexedCount; }
-    // The input .shp path a record came from.
-    std::string_view sourceOf(const StopRecord& record) const { return sources_[record.source]; }
 
     // Iteration in order of acceptance.
     auto begin() const { return records_.begin(); }
@@ -66,9 +66,8 @@ private:
     // The records and their texts; declared first, so that it outlives the list.
     Arena arena_;
     AppendList<StopRecord> records_{arena_.resource()};
-    CodeIndex<StopRecord> index_;
-    // One path per input file, not per record: a file's records come one after the other.
-    std::vector<std::string> sources_;
+    CodeIndex<StopRecord> index_{records_};
+    SourceList sources_;
 };
 
 }  // namespace tramelo

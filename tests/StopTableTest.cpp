@@ -197,15 +197,22 @@ TEST_F(StopTableTest, ExportOrderIsAcceptanceOrder) {
     EXPECT_EQ(table.tail()->next, nullptr);
 }
 
-TEST_F(StopTableTest, SharedCodeInIndexIsComparedWithOneOfItsRecords) {
+// Of several indexed records with one code, the first accepted is the one compared, also
+// after the index has grown many times over.
+TEST_F(StopTableTest, SharedCodeInIndexIsComparedWithTheFirstOfItsRecords) {
     MergeFile({{"F1", "Uno", 0, 0}, {"F1", "Due", 0, 0}}, kFirstFile);
-    const StopRecord* found = table.find("F1");
-    ASSERT_NE(found, nullptr);
-    const std::string other = found->name == "Uno" ? "Due" : "Uno";
-    // Identical to the record find() returns: dropped silently; like the other: a conflict.
-    MergeFile({{"F1", std::string(found->name), 0, 0}, {"F1", other, 0, 0}}, kSecondFile);
-    EXPECT_EQ(Entries(issues.stopIssues).size(), 1u);
-    EXPECT_EQ(Codes(table).size(), 2u);
+    for (int i = 0; i < 5000; ++i) {
+        table.add("G" + std::to_string(i), "", 0, 0, issues, kFirstFile);
+    }
+    MergeFile({{"F1", "Tre", 0, 0}}, kFirstFile);  // a third, in a later rebuild
+    ASSERT_NE(table.find("F1"), nullptr);
+    EXPECT_EQ(table.find("F1")->name, "Uno");
+    // Identical to the first: dropped silently; like the second: a conflict.
+    MergeFile({{"F1", "Uno", 0, 0}, {"F1", "Due", 0, 0}}, kSecondFile);
+    EXPECT_EQ(Entries(issues.stopIssues),
+              (std::vector<std::string>{std::string(kFirstFile) + "|" + Conflict("F1"),
+                                        std::string(kSecondFile) + "|" + Conflict("F1")}));
+    EXPECT_EQ(Codes(table).size(), 5002u);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Arena.h"
 #include "model/AcquiredFileList.h"
 #include "model/IssueLog.h"
 #include "model/RouteTable.h"
@@ -97,6 +98,8 @@ public:
     AcquiredFileList acquiredStops;
     AcquiredFileList acquiredRoutes;
     RunCrs crs;
+    // Where the imports stage the features of one file, reused by every file.
+    Arena staging;
 
 private:
     Platform& platform_;

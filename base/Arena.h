@@ -6,8 +6,8 @@
 // million small texts cost a few large allocations instead of a million small ones.
 //
 // reset() hands the same blocks out again from the start: the staging arena of the imports
-// is reset after every file, so the second file and the ones after it are staged in memory
-// that is already there, at no cost of new pages for the system to find and zero.
+// is reset before every file, so the files after the first are staged in memory that is
+// already there, at no cost of new pages for the system to find and zero.
 //
 // Containers take the arena as their memory resource; texts are copied in with store().
 // What lives in the arena must not outlive it, nor a reset: an owner declares its arena
@@ -49,8 +49,18 @@ public:
         return std::string_view(copy, text.size());
     }
 
-    // Everything handed out so far is given up; the blocks are handed out again.
-    void reset() {
+    // Everything handed out so far is given up; the first blocks, up to keep bytes, are
+    // handed out again, the others given back.
+    void reset(std::size_t keep) {
+        std::size_t kept = 0;
+        std::size_t count = 0;
+        while (count < blocks_.size() && kept + blocks_[count].size <= keep) {
+            kept += blocks_[count++].size;
+        }
+        for (std::size_t i = count; i < blocks_.size(); ++i) {
+            LargeBlockMemory()->deallocate(blocks_[i].bytes, blocks_[i].size);
+        }
+        blocks_.resize(count);
         current_ = 0;
         used_ = 0;
     }

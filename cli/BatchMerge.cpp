@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shapefile/FileSystem.h"
+#include "shapefile/ReadAhead.h"
 #include "workspace/MergeWorkspace.h"
 #include "workspace/Platform.h"
 
@@ -192,10 +193,19 @@ int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ost
         return kExitSuccess;
     }
 
-    ConsolePlatform platform(files, out, err);
+    // The inputs are known from the start, so each is read while the one before is merged.
+    ReadAhead readAhead(files);
+    ConsolePlatform platform(readAhead, out, err);
     MergeWorkspace workspace(platform);
     bool allAcquired = true;
-    for (const Input& input : request.inputs) {
+    for (std::size_t i = 0; i < request.inputs.size(); ++i) {
+        if (i == 0) {
+            readAhead.expectShapefile(request.inputs[0].path);
+        }
+        if (i + 1 < request.inputs.size()) {
+            readAhead.expectShapefile(request.inputs[i + 1].path);
+        }
+        const Input& input = request.inputs[i];
         platform.setInput(input.path);
         const AddOutcome outcome =
             input.stops ? workspace.AddStopsFile(input.path) : workspace.AddRoutesFile(input.path);

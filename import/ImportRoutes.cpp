@@ -18,7 +18,11 @@ class RoutesImport final : public DatasetImport {
 public:
     explicit RoutesImport(MergeWorkspace& workspace) : workspace_(workspace) {}
 
-    void createBatch(std::int32_t count) override { batch_.emplace(count, workspace_.staging); }
+    void createBatch(std::int32_t count, bool contentStays) override {
+        batch_.emplace(count, workspace_.staging);
+        pointBytes_.emplace(static_cast<std::size_t>(std::max(0, count)), workspace_.staging.resource());
+        contentStays_ = contentStays;
+    }
 
     ShapeResult takeShape(std::int32_t i, std::span<const std::uint8_t> content) override {
         if (content.size() < kPolylineFixedSize) {
@@ -41,10 +45,17 @@ public:
             kSinglePartPointsOffset + std::int64_t{kPointSize} * n) {
             return ShapeResult::FormatError;
         }
-        // Route points are kept exactly as read: unlike stops, they are never rounded.
-        PointArray points(static_cast<std::size_t>(n), batch_->pointMemory());
-        DecodePoints(content.data() + kSinglePartPointsOffset, points);
-        batch_->setGeometry(i, n, std::move(points));
+        // Until the file is judged, only where the points are is kept: in the file itself when
+        // it is all in memory, else a copy of their bytes in the staging arena. Decoding them
+        // into a route waits for the merge, which then needs no second copy of them all.
+        std::span<const std::uint8_t> bytes =
+            content.subspan(kSinglePartPointsOffset, kPointSize * std::size_t(n));
+        if (!contentStays_ && !bytes.empty()) {
+            auto* copy = static_cast<std::uint8_t*>(workspace_.staging.allocate(bytes.size(), 1));
+            std::copy(bytes.begin(), bytes.end(), copy);
+            bytes = {copy, bytes.size()};
+        }
+        (*pointBytes_)[static_cast<std::size_t>(i)] = bytes;
         return ShapeResult::Taken;
     }
 
@@ -52,20 +63,28 @@ public:
         batch_->setTexts(i, code, description);
     }
 
+    bool keepsShapeContent() const override { return contentStays_; }
+
     void mergeBatch(const std::string& path) override {
+        std::size_t i = 0;
         MergeBatch(batch_, workspace_.routeTable, [&](RouteBatchItem& item) {
-            // Every feature of an accepted file got its geometry in the geometry pass; the
-            // batch goes away right after, so the table takes its geometries over.
-            if (item.geometry) {
-                workspace_.routeTable.add(item.code, item.description, std::move(*item.geometry),
-                                          workspace_.issueLog, path);
-            }
+            // Route points are kept exactly as read: unlike stops, they are never rounded. A
+            // route is decoded into memory the heap hands back for the next one; the table
+            // copies it only when it keeps it.
+            const std::span<const std::uint8_t> bytes = (*pointBytes_)[i++];
+            const auto n = static_cast<std::int32_t>(bytes.size() / kPointSize);
+            PointArray points(static_cast<std::size_t>(n));
+            DecodePoints(bytes.data(), points);
+            workspace_.routeTable.add(item.code, item.description, PolylineGeometry(n, std::move(points)),
+                                      workspace_.issueLog, path);
         });
     }
 
 private:
     MergeWorkspace& workspace_;
     std::optional<RouteBatch> batch_;
+    std::optional<std::pmr::vector<std::span<const std::uint8_t>>> pointBytes_;  // per feature
+    bool contentStays_ = false;
 };
 
 }  // namespace

@@ -16,7 +16,7 @@ class StopsImport final : public DatasetImport {
 public:
     explicit StopsImport(MergeWorkspace& workspace) : workspace_(workspace) {}
 
-    void createBatch(std::int32_t count) override { batch_.emplace(count, workspace_.staging); }
+    void createBatch(std::int32_t count, bool) override { batch_.emplace(count, workspace_.staging); }
 
     ShapeResult takeShape(std::int32_t i, std::span<const std::uint8_t> content) override {
         if (content.size() < kPointContentSize) {

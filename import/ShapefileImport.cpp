@@ -18,6 +18,8 @@ namespace tramelo {
 
 namespace {
 
+constexpr std::size_t kKeptStaging = 4 * 1024 * 1024;
+
 // A .cpg that names no code page known here is quoted in the warning up to this length.
 constexpr std::size_t kShownCodePageSize = 40;
 
@@ -170,7 +172,7 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
                      DatasetImport& dataset, const std::vector<ValueField>& valueFields, CodePage codePage,
                      std::int32_t& company) {
     const std::int32_t count = reader.recordCount();
-    dataset.createBatch(count);
+    dataset.createBatch(count, reader.shapesStayValid());
     bool rejected = false;
 
     if (!reader.startGeometryPass()) {
@@ -196,6 +198,10 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
         }
     }
 
+    const bool keepShapes = dataset.keepsShapeContent();
+    if (!keepShapes) {
+        reader.releaseShapes();
+    }
     if (!reader.startAttributePass()) {
         return Verdict::FormatError;
     }
@@ -255,6 +261,7 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
             dataset.takeTexts(i, code, text);
         }
     }
+    reader.releaseAttributes();
     return rejected ? Verdict::Reject : Verdict::Merge;
 }
 
@@ -291,8 +298,11 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
               DatasetImport& dataset) {
     Platform& platform = workspace.platform();
     const DatasetMessages& messages = schema.messages;
-    // Nothing of the file before lives on: its batch went with its import.
-    workspace.staging.reset();
+    // Nothing of the file before lives on: its batch went with its import. Memory for a file
+    // of some ten thousand features is kept for the next; a larger batch's is given back,
+    // so that it does not stay with the run while files of the other kind, which need
+    // little of it, are merged.
+    workspace.staging.reset(kKeptStaging);
 
     ShapefileReader reader(platform.files());
     switch (reader.open(path)) {

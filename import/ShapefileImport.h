@@ -29,12 +29,16 @@ public:
 
     virtual ~DatasetImport() = default;
 
-    virtual void createBatch(std::int32_t count) = 0;
+    // contentStays: the record contents takeShape() is given stay valid until the merge.
+    virtual void createBatch(std::int32_t count, bool contentStays) = 0;
     // Geometry pass: the record content of feature i, as read. The runner has checked that
     // it holds a shape type and that the type is the dataset's.
     virtual ShapeResult takeShape(std::int32_t i, std::span<const std::uint8_t> content) = 0;
     // Attribute pass: the code (trailing white space removed) and the text of feature i.
     virtual void takeTexts(std::int32_t i, std::string_view code, std::string_view text) = 0;
+    // Whether the batch refers to the record contents takeShape() was given, which must then
+    // stay until the merge.
+    virtual bool keepsShapeContent() const { return false; }
     // Offers every feature of the batch to the table (MergeBatch).
     virtual void mergeBatch(const std::string& path) = 0;
 

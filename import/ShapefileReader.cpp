@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "shapefile/ByteOrder.h"
+#include "shapefile/Companions.h"
 #include "shapefile/Layouts.h"
 
 namespace tramelo {
@@ -18,25 +19,6 @@ std::unique_ptr<InputFile> OpenOrNull(FileSystem& files, const std::string& path
 }
 
 }  // namespace
-
-std::string ShapefileReader::CompanionPath(const std::string& path, std::string_view extension) {
-    const std::size_t stem = path.size() >= 3 ? path.size() - 3 : 0;
-    return path.substr(0, stem).append(extension);
-}
-
-std::string ShapefileReader::companion(const std::string& path, std::string_view upper,
-                                       std::string_view lower) {
-    // Tools other than the one the data was made with write lower-case extensions; on a
-    // file system that tells letter cases apart the upper-case name is looked for first.
-    std::string name = CompanionPath(path, upper);
-    if (!files_.exists(name)) {
-        std::string lowerCase = CompanionPath(path, lower);
-        if (files_.exists(lowerCase)) {
-            name = std::move(lowerCase);
-        }
-    }
-    return name;
-}
 
 std::optional<std::string> ShapefileReader::readSidecar(const std::string& path) {
     if (!files_.exists(path)) {
@@ -54,17 +36,17 @@ ShapefileReader::OpenResult ShapefileReader::open(const std::string& path) {
     if (!(shp_ = OpenOrNull(files_, path))) {
         return OpenResult::ShpMissing;
     }
-    if (!(shx_ = OpenOrNull(files_, companion(path, "SHX", "shx")))) {
+    if (!(shx_ = OpenOrNull(files_, FindCompanion(files_, path, kShxCompanion)))) {
         shp_.reset();
         return OpenResult::ShxMissing;
     }
-    if (!(dbf_ = OpenOrNull(files_, companion(path, "DBF", "dbf")))) {
+    if (!(dbf_ = OpenOrNull(files_, FindCompanion(files_, path, kDbfCompanion)))) {
         shx_.reset();
         shp_.reset();
         return OpenResult::DbfMissing;
     }
-    prj_ = readSidecar(companion(path, "PRJ", "prj"));
-    cpg_ = readSidecar(companion(path, "CPG", "cpg"));
+    prj_ = readSidecar(FindCompanion(files_, path, kPrjCompanion));
+    cpg_ = readSidecar(FindCompanion(files_, path, kCpgCompanion));
     return OpenResult::Opened;
 }
 
@@ -169,6 +151,19 @@ bool ShapefileReader::nextShape(std::span<const std::uint8_t>& content) {
     }
     content = bytes_.subspan(RecordHeader::kSize);
     return true;
+}
+
+void ShapefileReader::releaseShapes() {
+    bytes_ = {};
+    shxChunk_ = {};
+    shp_.reset();
+    shx_.reset();
+}
+
+void ShapefileReader::releaseAttributes() {
+    bytes_ = {};
+    dbfChunk_ = {};
+    dbf_.reset();
 }
 
 bool ShapefileReader::startAttributePass() {

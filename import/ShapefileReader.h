@@ -53,17 +53,21 @@ public:
     // next call.
     bool nextShape(std::span<const std::uint8_t>& content);
 
+    // Whether the contents nextShape() hands out stay valid as long as the reader lives:
+    // so when the .SHP is held in memory whole.
+    bool shapesStayValid() const { return shp_->holdsAllBytes(); }
+
+    // Closes the .SHP and .SHX, for an import that keeps nothing of their contents: their
+    // bytes, when held in memory, need not wait for the merge. Then the attribute pass.
+    void releaseShapes();
+
     bool startAttributePass();
     // The next .DBF record, deletion flag included; valid until the next call.
     bool nextAttributes(std::span<const std::uint8_t>& record);
-
-    // path with its last three characters replaced by extension; nothing else changes.
-    static std::string CompanionPath(const std::string& path, std::string_view extension);
+    // Closes the .DBF once the attribute pass is over.
+    void releaseAttributes();
 
 private:
-    // The companion of the .SHP with the extension in upper case, or in lower case when no
-    // upper-case file exists.
-    std::string companion(const std::string& path, std::string_view upper, std::string_view lower);
     std::optional<std::string> readSidecar(const std::string& path);
 
     // Reads size bytes into bytes_; false when the file holds fewer.

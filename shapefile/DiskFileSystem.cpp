@@ -29,7 +29,6 @@ public:
         const auto end = file_.pubseekoff(0, std::ios::end, std::ios::in);
         size_ = end < 0 ? 0 : static_cast<std::int64_t>(end);
         filePosition_ = -1;  // unknown until the first refill seeks
-        window_.resize(kWindow);
     }
 
     std::span<const std::uint8_t> read(std::size_t size) override {
@@ -62,6 +61,30 @@ public:
 
     std::int64_t size() const override { return size_; }
 
+    // Straight into the destination, past the window: a file read whole needs no copy of
+    // its own.
+    std::size_t readInto(std::uint8_t* destination, std::size_t size) override {
+        const std::int64_t position = windowStart_ + static_cast<std::int64_t>(cursor_);
+        windowStart_ = position;
+        cursor_ = filled_ = 0;
+        if (file_.pubseekpos(position, std::ios::in) != position) {
+            filePosition_ = -1;
+            return 0;
+        }
+        std::size_t done = 0;
+        while (done < size) {
+            const auto got = file_.sgetn(reinterpret_cast<char*>(destination) + done,
+                                         static_cast<std::streamsize>(size - done));
+            if (got <= 0) {
+                break;
+            }
+            done += static_cast<std::size_t>(got);
+        }
+        windowStart_ = position + static_cast<std::int64_t>(done);
+        filePosition_ = windowStart_;
+        return done;
+    }
+
 private:
     // Keeps the unread bytes, moved to the front, and reads after them until at least size
     // bytes are there or the file ends.
@@ -73,8 +96,8 @@ private:
         windowStart_ += static_cast<std::int64_t>(cursor_);
         cursor_ = 0;
         filled_ = kept;
-        if (window_.size() < size) {
-            window_.resize(size);
+        if (window_.size() < std::max(size, kWindow)) {
+            window_.resize(std::max(size, kWindow));  // only for a file read as it goes
         }
         const std::int64_t next = windowStart_ + static_cast<std::int64_t>(filled_);
         if (filePosition_ != next) {

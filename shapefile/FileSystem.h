@@ -10,6 +10,7 @@
 // DiskFileSystem is the real one; tests put in-memory files and injected faults behind the
 // same interface.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -47,6 +48,26 @@ public:
     virtual std::int64_t seek(std::int64_t position) = 0;
     // The file's length in bytes when it was opened.
     virtual std::int64_t size() const = 0;
+    // True when the file is held in memory whole, so that what read() hands out stays valid
+    // as long as the file is open (not only until the next read).
+    virtual bool holdsAllBytes() const { return false; }
+    // Reads up to size bytes at the current position into destination, the same bytes as
+    // read() gives, and returns how many there were.
+    virtual std::size_t readInto(std::uint8_t* destination, std::size_t size) {
+        std::size_t done = 0;
+        while (done < size) {
+            const std::span<const std::uint8_t> bytes = read(std::min<std::size_t>(size - done, kReadStep));
+            if (bytes.empty()) {
+                break;
+            }
+            std::copy(bytes.begin(), bytes.end(), destination + done);
+            done += bytes.size();
+        }
+        return done;
+    }
+
+private:
+    static constexpr std::size_t kReadStep = 1024 * 1024;
 };
 
 // A file created (or truncated) for writing in binary mode, no byte translated. Every

@@ -27,6 +27,7 @@ public:
     }
 
     std::int64_t size() const override { return static_cast<std::int64_t>(bytes_.size()); }
+    bool holdsAllBytes() const override { return true; }
 
 private:
     std::vector<std::uint8_t> bytes_;

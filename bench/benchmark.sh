@@ -6,8 +6,13 @@
 # For each set it runs, interleaved and REPETITIONS times, tramelo-merge on all the set's
 # files, `cp -r` of the same input folders (the floor: every byte read and written once) and,
 # when GDAL is installed, the ogr2ogr merge (create from the first file, -append each next,
-# per kind). It prints the medians, the ratios tramelo/cp and tramelo/ogr2ogr, and
-# tramelo's peak resident memory, and checks the record counts of the outputs.
+# per kind). It prints the medians, the ratios tramelo/cp and tramelo/ogr2ogr, the merge's
+# user and system time and page faults (so that work in the program and in the kernel can
+# be told apart), and tramelo's peak resident memory, and checks the record counts of the
+# outputs.
+#
+# BASELINE=path/to/another/tramelo-merge runs that one too, interleaved, for a before/after
+# comparison in one run.
 #
 # Sets: samples = the bundled samples; M = 8 x 125,000 stops and 8 x 2,500 routes of 400
 # points (800,000 and 16,000 kept); L = every file twice as large. Generated data is kept
@@ -35,6 +40,18 @@ seconds() {
   start=$(date +%s.%N); "$@" > /dev/null 2>&1; end=$(date +%s.%N)
   echo "$end - $start" | bc -l
 }
+# Wall seconds, as seconds() does, and the process's user and system seconds, minor and
+# major page faults, appended to FILE.account. The command is a program, not a function.
+accounted() {
+  local file=$1 start end; shift
+  rm -rf "$scratch/out"; mkdir "$scratch/out"; sync
+  start=$(date +%s.%N)
+  /usr/bin/time -o "$scratch/account" -f "%U %S %R %F" "$@" > /dev/null 2>&1 || true
+  end=$(date +%s.%N)
+  cat "$scratch/account" >> "$file.account"
+  echo "$end - $start" | bc -l >> "$file"
+}
+column_median() { awk -v c="$1" '{ print $c }' "$2" | median; }
 
 for set in $sets; do
   case "$set" in
@@ -72,10 +89,12 @@ for set in $sets; do
   }
   haveOgr=0; command -v ogr2ogr > /dev/null && haveOgr=1
 
-  : > "$scratch/tramelo.times"; : > "$scratch/cp.times"; : > "$scratch/ogr.times"
+  rm -f "$scratch"/*.times "$scratch"/*.account
+  : > "$scratch/tramelo.times"; : > "$scratch/cp.times"; : > "$scratch/ogr.times"; : > "$scratch/baseline.times"
   seconds run_tramelo > /dev/null  # warm the page cache so that every tool reads from memory
   for ((r = 1; r <= repetitions; r++)); do
-    seconds run_tramelo >> "$scratch/tramelo.times"
+    accounted "$scratch/tramelo.times" "$merge" "${args[@]}" -o "$scratch/out"
+    if [ -n "${BASELINE:-}" ]; then accounted "$scratch/baseline.times" "$BASELINE" "${args[@]}" -o "$scratch/out"; fi
     seconds run_cp >> "$scratch/cp.times"
     if ((haveOgr)); then seconds run_ogr >> "$scratch/ogr.times"; fi
   done
@@ -93,6 +112,17 @@ for set in $sets; do
     "$set" "$((${#args[@]} / 2))" "$(echo "$inputBytes / 1000000" | bc -l)" "$(echo "$outputBytes / 1000000" | bc -l)" "$stops" "$routes"
   printf '  tramelo-merge  %8.3f s   peak memory %.1f MB (%.2f x output)\n' "$tramelo" "$(echo "$peak / 1000" | bc -l)" \
     "$(echo "$peak * 1024 / $outputBytes" | bc -l)"
+  account=$scratch/tramelo.times.account
+  printf '                 user %.3f s, system %.3f s, page faults %.0f minor, %.0f major (medians)\n' \
+    "$(column_median 1 "$account")" "$(column_median 2 "$account")" "$(column_median 3 "$account")" \
+    "$(column_median 4 "$account")"
+  if [ -n "${BASELINE:-}" ]; then
+    baseline=$(median < "$scratch/baseline.times")
+    account=$scratch/baseline.times.account
+    printf '  baseline       %8.3f s   user %.3f s, system %.3f s, page faults %.0f minor; tramelo/baseline = %.2f\n' \
+      "$baseline" "$(column_median 1 "$account")" "$(column_median 2 "$account")" \
+      "$(column_median 3 "$account")" "$(echo "$tramelo / $baseline" | bc -l)"
+  fi
   printf '  cp -r (floor)  %8.3f s   tramelo/cp = %.2f\n' "$floor" "$(echo "$tramelo / $floor" | bc -l)"
   if ((haveOgr)); then
     ogr=$(median < "$scratch/ogr.times")

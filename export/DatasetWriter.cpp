@@ -126,7 +126,7 @@ void DatasetWriter::endShape(std::size_t contentSize) {
     shpPositionWords_ += static_cast<std::int32_t>((RecordHeader::kSize + contentSize) / 2);
 }
 
-std::int32_t DatasetWriter::finish(const CalendarDate& today) {
+std::int32_t DatasetWriter::complete(const CalendarDate& today) {
     MainHeader header;
     header.shapeType = schema_.shapeType;
     header.box = box_;
@@ -156,29 +156,68 @@ std::int32_t DatasetWriter::finish(const CalendarDate& today) {
     if (prj_ != nullptr) {
         prj_->write(prjText_->data(), prjText_->size());
     }
-    set_.commit();
+    set_.close();
     return recordCount_;
+}
+
+DatasetExport::DatasetExport(FileSystem& files, std::string folder, const DatasetSchema& schema,
+                             std::int32_t companyCode, std::optional<std::string_view> prj,
+                             CalendarDate today, std::function<void(DatasetWriter&)> writeFeatures)
+    : files_(files),
+      folder_(std::move(folder)),
+      schema_(schema),
+      companyCode_(companyCode),
+      prj_(prj),
+      today_(today),
+      writeFeatures_(std::move(writeFeatures)) {}
+
+void DatasetExport::prepare() {
+    result_ = TryOutputSteps([&] { writer_.emplace(files_, folder_, schema_, companyCode_, prj_); },
+                             [&] {
+                                 writer_->start();
+                                 writeFeatures_(*writer_);
+                                 written_ = writer_->complete(today_);
+                             });
+}
+
+OutputOutcome DatasetExport::complete(Platform& platform) {
+    if (result_.outcome == OutputOutcome::Written) {
+        try {
+            writer_->commit();
+        } catch (const FileError& error) {
+            result_ = {OutputOutcome::WriteFailed, error.path()};
+        }
+    }
+    writer_.reset();  // what was not put in place goes
+    ShowOutputFailure(platform, result_);
+    if (result_.outcome == OutputOutcome::Written) {
+        platform.showMessage(Message(MessageKind::Information)
+                                 .text(schema_.messages.exportedBefore)
+                                 .number(written_)
+                                 .text(schema_.messages.exportedAfter));
+    }
+    return result_.outcome;
 }
 
 OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetSchema& schema,
                             std::int32_t companyCode, std::optional<std::string_view> prj,
-                            const std::function<void(DatasetWriter&)>& writeFeatures) {
-    std::optional<DatasetWriter> writer;
-    std::int32_t written = 0;
-    const OutputOutcome outcome = RunOutputSteps(
-        platform, [&] { writer.emplace(platform.files(), folder, schema, companyCode, prj); },
-        [&] {
-            writer->start();
-            writeFeatures(*writer);
-            written = writer->finish(platform.today());
-        });
-    if (outcome == OutputOutcome::Written) {
-        platform.showMessage(Message(MessageKind::Information)
-                                 .text(schema.messages.exportedBefore)
-                                 .number(written)
-                                 .text(schema.messages.exportedAfter));
-    }
-    return outcome;
+                            std::function<void(DatasetWriter&)> writeFeatures) {
+    DatasetExport run(platform.files(), folder, schema, companyCode, prj, platform.today(),
+                      std::move(writeFeatures));
+    run.prepare();
+    return run.complete(platform);
+}
+
+void DatasetExportDeleter::operator()(DatasetExport* run) const {
+    delete run;
+}
+
+void PrepareExport(DatasetExport& run) {
+    run.prepare();
+}
+
+OutputOutcome CompleteExport(DatasetExport& run, Platform& platform) {
+    return run.complete(platform);
 }
 
 }  // namespace tramelo

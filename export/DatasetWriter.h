@@ -24,6 +24,7 @@
 #include "base/CalendarDate.h"
 #include "base/Geometry.h"
 #include "export/OutputSet.h"
+#include "export/OutputSteps.h"
 #include "shapefile/DbfFieldList.h"
 #include "shapefile/Layouts.h"
 
@@ -67,10 +68,17 @@ public:
         endShape(contentSize);
     }
 
-    // Fills in the headers, writes the companions, completes the files and puts them in
-    // place.
-    // Returns the number of features written.
-    std::int32_t finish(const CalendarDate& today);
+    // Fills in the headers, writes the companions and completes the files; they are not in
+    // place yet. Returns the number of features written.
+    std::int32_t complete(const CalendarDate& today);
+    // Puts the completed files in place.
+    void commit() { set_.commit(); }
+    // Both.
+    std::int32_t finish(const CalendarDate& today) {
+        const std::int32_t written = complete(today);
+        commit();
+        return written;
+    }
 
 private:
     void writeAttributes(std::string_view code, std::string_view text);
@@ -100,10 +108,36 @@ private:
     std::optional<std::string_view> prjText_;
 };
 
-// Runs a whole export: creates the files, lets writeFeatures hand over every feature, and
-// completes them. Tells the user the count, or which file could not be created or written.
+// One export in two steps. prepare() creates the files and writes every feature that
+// writeFeatures hands over, under the temporary names; complete() puts the files in place
+// and tells the user the count, or which file could not be created or written. Between the
+// two nothing reaches the folder or the user, so that one dataset can be prepared on a
+// second thread while another is exported. prepare() touches no platform but its files.
+class DatasetExport {
+public:
+    DatasetExport(FileSystem& files, std::string folder, const DatasetSchema& schema,
+                  std::int32_t companyCode, std::optional<std::string_view> prj, CalendarDate today,
+                  std::function<void(DatasetWriter&)> writeFeatures);
+
+    void prepare();
+    OutputOutcome complete(Platform& platform);
+
+private:
+    FileSystem& files_;
+    std::string folder_;
+    const DatasetSchema& schema_;
+    std::int32_t companyCode_;
+    std::optional<std::string_view> prj_;
+    CalendarDate today_;
+    std::function<void(DatasetWriter&)> writeFeatures_;
+    std::optional<DatasetWriter> writer_;
+    std::int32_t written_ = 0;
+    OutputResult result_;
+};
+
+// A whole export, the two steps one after the other.
 OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetSchema& schema,
                             std::int32_t companyCode, std::optional<std::string_view> prj,
-                            const std::function<void(DatasetWriter&)>& writeFeatures);
+                            std::function<void(DatasetWriter&)> writeFeatures);
 
 }  // namespace tramelo

@@ -2,6 +2,7 @@
 #include "shapefile/Layouts.h"
 #include "workspace/DatasetSchema.h"
 #include "workspace/MergeWorkspace.h"
+#include "workspace/Platform.h"
 
 namespace tramelo {
 
@@ -15,21 +16,28 @@ constexpr std::size_t kSpareScratchPoints = 131;
 
 }  // namespace
 
+PreparedExport MergeWorkspace::RoutesExport(const std::string& folder, CalendarDate today) {
+    const auto writeRoutes = [this](DatasetWriter& writer) {
+        for (const RouteRecord& route : routeTable) {
+            const PolylineGeometry& geometry = *route.geometry;
+            const std::size_t points = geometry.points().size();
+            const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * points;
+            writer.reserveScratch(RecordHeader::kSize + contentSize,
+                                  kPointSize * (points + kSpareScratchPoints));
+            writer.writeFeature(route.code, route.description, geometry.box(), contentSize,
+                                [&](std::uint8_t* content) {
+                                    EncodePolylineContent(geometry.box(), geometry.points(), content);
+                                });
+        }
+    };
+    return PreparedExport(new DatasetExport(platform_.files(), folder, kRoutesSchema, companyCode,
+                                            crs.toWrite(), today, writeRoutes));
+}
+
 OutputOutcome MergeWorkspace::ExportRoutes(const std::string& folder) {
-    return ExportDataset(
-        platform_, folder, kRoutesSchema, companyCode, crs.toWrite(), [&](DatasetWriter& writer) {
-            for (const RouteRecord& route : routeTable) {
-                const PolylineGeometry& geometry = *route.geometry;
-                const std::size_t points = geometry.points().size();
-                const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * points;
-                writer.reserveScratch(RecordHeader::kSize + contentSize,
-                                      kPointSize * (points + kSpareScratchPoints));
-                writer.writeFeature(route.code, route.description, geometry.box(), contentSize,
-                                    [&](std::uint8_t* content) {
-                                        EncodePolylineContent(geometry.box(), geometry.points(), content);
-                                    });
-            }
-        });
+    const PreparedExport run = RoutesExport(folder, platform_.today());
+    PrepareExport(*run);
+    return CompleteExport(*run, platform_);
 }
 
 }  // namespace tramelo

@@ -64,10 +64,14 @@ void OutputSet::drop(std::string target) {
     dropped_.push_back(std::move(target));
 }
 
-void OutputSet::commit() {
+void OutputSet::close() {
     for (File& file : created_) {
         file.close();
     }
+}
+
+void OutputSet::commit() {
+    close();
     std::vector<const std::string*> targets;
     for (const File& file : created_) {
         targets.push_back(&file.target());

@@ -61,6 +61,8 @@ public:
     // Throws as create() does for a target that must not be written over.
     void drop(std::string target);
 
+    // Completes every file; nothing is in place yet.
+    void close();
     // Closes every file and puts the set in place.
     void commit();
 

@@ -6,21 +6,38 @@
 
 namespace tramelo {
 
-OutputOutcome RunOutputSteps(Platform& platform, const std::function<void()>& create,
-                             const std::function<void()>& write) {
+OutputResult TryOutputSteps(const std::function<void()>& create, const std::function<void()>& write) {
     try {
         create();
     } catch (const FileError& error) {
-        platform.showMessage(Message(MessageKind::Warning).text(texts::kCannotCreate).path(error.path()));
-        return OutputOutcome::NotCreated;
+        return {OutputOutcome::NotCreated, error.path()};
     }
     try {
         write();
     } catch (const FileError& error) {
-        platform.showMessage(Message(MessageKind::Warning).text(texts::kCannotWrite).path(error.path()));
-        return OutputOutcome::WriteFailed;
+        return {OutputOutcome::WriteFailed, error.path()};
     }
-    return OutputOutcome::Written;
+    return {};
+}
+
+void ShowOutputFailure(Platform& platform, const OutputResult& result) {
+    switch (result.outcome) {
+    case OutputOutcome::Written: break;
+    case OutputOutcome::NotCreated:
+        platform.showMessage(
+            Message(MessageKind::Warning).text(texts::kCannotCreate).path(result.failedPath));
+        break;
+    case OutputOutcome::WriteFailed:
+        platform.showMessage(Message(MessageKind::Warning).text(texts::kCannotWrite).path(result.failedPath));
+        break;
+    }
+}
+
+OutputOutcome RunOutputSteps(Platform& platform, const std::function<void()>& create,
+                             const std::function<void()>& write) {
+    const OutputResult result = TryOutputSteps(create, write);
+    ShowOutputFailure(platform, result);
+    return result.outcome;
 }
 
 }  // namespace tramelo

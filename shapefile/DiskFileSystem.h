@@ -15,6 +15,7 @@ public:
     bool isReadOnly(const std::string& path) override;
     void replace(const std::string& from, const std::string& target) override;
     void remove(const std::string& path) noexcept override;
+    bool allowsConcurrentWrites() const override { return true; }
 };
 
 }  // namespace tramelo

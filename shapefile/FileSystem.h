@@ -100,6 +100,9 @@ public:
     virtual void replace(const std::string& from, const std::string& target) = 0;
     // Deletes a file if it exists; never throws.
     virtual void remove(const std::string& path) noexcept = 0;
+    // True when files may be created and written from two threads at once (each file from
+    // one of them).
+    virtual bool allowsConcurrentWrites() const { return false; }
 };
 
 // folder, the platform's separator, then name.

@@ -53,6 +53,7 @@ public:
         inner_.replace(from, target);
     }
     void remove(const std::string& path) noexcept override { inner_.remove(path); }
+    bool allowsConcurrentWrites() const override { return inner_.allowsConcurrentWrites(); }
 
     // A file's bytes, in memory of the large blocks; handed back to the pool when done.
     struct Buffer {

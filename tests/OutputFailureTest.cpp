@@ -352,6 +352,35 @@ TEST(DiskOutputTest, FolderInPlaceOfAnOutput) {
     EXPECT_FALSE(fs::exists(root / "RT_NODI.CPG"));
 }
 
+// On a disk the routes are written on a second thread while the stops are exported; a
+// failure while writing the stops still ends Finish with the routes as they were, nothing
+// said of them and none of their temporary files left.
+TEST(DiskOutputTest, StopsThatFailWhileTheRoutesAreWrittenLeaveTheRoutesAsTheyWere) {
+    const TemporaryFolder temporary("sidebyside");
+    const fs::path& root = temporary.path();
+    DiskFileSystem disk;
+    FaultyFileSystem faulty(disk);
+    faulty.concurrent = true;
+    faulty.failWritesOf = temporary.string() + Native("/RT_NODI.DBF.partial");
+    RecordingPlatform platform(faulty);
+    MergeWorkspace workspace(platform);
+    workspace.stopTable.add("F1", "Uno", 1, 1, workspace.issueLog, "in.shp");
+    std::vector<Point> points(5000, Point{1, 2});  // a route that takes a while to write
+    workspace.routeTable.add("R1", "", PolylineGeometry(5000, PointArray(points.begin(), points.end())),
+                             workspace.issueLog, "in.shp");
+    std::ofstream(root / "RT_ITIN.SHP") << "earlier";
+    EXPECT_FALSE(workspace.Finish(temporary.string()));
+    EXPECT_EQ(platform.texts(),
+              std::vector<std::string>{CannotWrite(temporary.string() + Native("/RT_NODI.DBF"))});
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(root)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"RT_ITIN.SHP", "ReportFusione.csv", "ReportFusione.txt"}));
+    EXPECT_EQ(fs::file_size(root / "RT_ITIN.SHP"), 7u);
+}
+
 TEST(DatasetWriterTest, RefusesAShpPastThirtyTwoBitOffsets) {
     MemoryFileSystem memory;
     DatasetWriter writer(memory, Native("/out"), kStopsSchema, 7, std::nullopt, 50 + 2 * 14);

@@ -1,9 +1,12 @@
 #include "workspace/MergeWorkspace.h"
 
 #include <cassert>
+#include <exception>
+#include <thread>
 
 #include "base/Texts.h"
 #include "shapefile/FileSystem.h"
+#include "workspace/Platform.h"
 
 namespace tramelo {
 
@@ -47,15 +50,43 @@ Message MergeWorkspace::AlreadyAcquiredMessage(std::string_view path) {
 bool MergeWorkspace::Finish(const std::string& outputFolder) {
     assert(HasMergedData());
     bool allWritten = true;
-    for (auto output :
-         {&MergeWorkspace::WriteReport, &MergeWorkspace::ExportStops, &MergeWorkspace::ExportRoutes}) {
-        const OutputOutcome outcome = (this->*output)(outputFolder);
-        if (outcome == OutputOutcome::WriteFailed) {
-            return false;
-        }
+    // False when the output failed while writing, which ends Finish.
+    const auto note = [&](OutputOutcome outcome) {
         allWritten = allWritten && outcome == OutputOutcome::Written;
+        return outcome != OutputOutcome::WriteFailed;
+    };
+    if (!note(WriteReport(outputFolder))) {
+        return false;
     }
-    return allWritten;
+    if (!platform_.files().allowsConcurrentWrites()) {
+        return note(ExportStops(outputFolder)) && note(ExportRoutes(outputFolder)) && allWritten;
+    }
+    // The two datasets are written side by side: the routes into their temporary files on a
+    // second thread while the stops are exported here. Nothing of the routes reaches the
+    // folder or the user before the stops are done, so what the user sees and what is left
+    // in the folder are as when one comes after the other: after a failure while writing
+    // the stops, the routes' temporaries go and nothing is said of them.
+    const PreparedExport routes = RoutesExport(outputFolder, platform_.today());
+    std::exception_ptr failure;
+    std::thread writer([&] {
+        try {
+            PrepareExport(*routes);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    OutputOutcome stops = OutputOutcome::Written;
+    try {
+        stops = ExportStops(outputFolder);
+    } catch (...) {
+        writer.join();
+        throw;
+    }
+    writer.join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    return note(stops) && note(CompleteExport(*routes, platform_)) && allWritten;
 }
 
 }  // namespace tramelo

@@ -9,12 +9,14 @@
 // grow.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/Arena.h"
+#include "base/CalendarDate.h"
 #include "model/AcquiredFileList.h"
 #include "model/IssueLog.h"
 #include "model/RouteTable.h"
@@ -37,6 +39,19 @@ enum class OutputOutcome {
     NotCreated,   // could not be created; the user was told, the folder is as it was
     WriteFailed,  // failed while writing; the user was told, the folder is as it was
 };
+
+class DatasetExport;
+
+// An export made in two steps (prepare, then complete), owned by the caller.
+struct DatasetExportDeleter {
+    void operator()(DatasetExport* run) const;
+};
+using PreparedExport = std::unique_ptr<DatasetExport, DatasetExportDeleter>;
+// Writes the export's files under their temporary names; no message, nothing in place. May
+// run on a thread of its own.
+void PrepareExport(DatasetExport& run);
+// Puts a prepared export in place and tells the user, as the export itself would.
+OutputOutcome CompleteExport(DatasetExport& run, Platform& platform);
 
 // What the .prj companions of the accepted files say of the run's coordinate system. No
 // file is refused for it and nothing is reprojected: the outputs carry the one system all
@@ -88,6 +103,8 @@ public:
     OutputOutcome WriteReport(const std::string& folder);
     OutputOutcome ExportStops(const std::string& folder);
     OutputOutcome ExportRoutes(const std::string& folder);
+    // The routes export, not yet run (PrepareExport, CompleteExport).
+    PreparedExport RoutesExport(const std::string& folder, CalendarDate today);
 
     Platform& platform() { return platform_; }
 

@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -14,9 +12,12 @@
 
 #include "app/MainFrame.h"
 #include "app/MergeDlg.h"
+#include "base/CodePage.h"
 #include "shapefile/DiskFileSystem.h"
 #include "tests/gui/GuiTesting.h"
+#include "tests/support/Outputs.h"
 #include "tests/support/ShapefileBuilder.h"
+#include "tests/support/TestPaths.h"
 
 namespace {
 
@@ -26,33 +27,24 @@ using tramelo::testing::RoutesShapefile;
 using tramelo::testing::Stop;
 using tramelo::testing::StopsShapefile;
 
-const std::vector<std::string> kSevenOutputs = {
-    "RT_ITIN.DBF", "RT_ITIN.SHP", "RT_ITIN.SHX",       "RT_NODI.DBF",
-    "RT_NODI.SHP", "RT_NODI.SHX", "ReportFusione.txt",
-};
+// Everything a finished merge writes, as a folder listing shows it.
+std::vector<std::string> SortedOutputs() {
+    std::vector<std::string> names = tramelo::testing::AllOutputNames();
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // A main frame on screen, and a scratch folder whose name is not ASCII, so that every path
 // crosses the picker, the core and the message boxes in the file system's encoding.
 class MergeDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        folder = fs::temp_directory_path() /
-                 fs::path(u8"tramelo-città-" + std::u8string(name.begin(), name.end()) + u8"-" +
-                          Utf8Of(std::to_string(getpid())));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
         frame = new CMainFrame;
         ASSERT_TRUE(frame->CreateMainWindow(L"Pelvare"));
         frame->Show();
     }
 
-    void TearDown() override {
-        delete frame;
-        fs::remove_all(folder);
-    }
-
-    static std::u8string Utf8Of(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+    void TearDown() override { delete frame; }
 
     static wxString Text(const fs::path& path) {
         const std::u8string bytes = path.u8string();
@@ -98,7 +90,8 @@ protected:
         return names;
     }
 
-    fs::path folder;
+    tramelo::testing::TemporaryFolder temporary{"città"};
+    const fs::path& folder = temporary.path();
     CMainFrame* frame = nullptr;
     tramelo::DiskFileSystem disk;
 };
@@ -204,7 +197,7 @@ TEST_F(MergeDlgTest, EscWithMergedDataAsksForTheFolderAndCancellingWritesNothing
     EXPECT_EQ(FilesIn(folder / "a"), before);
 }
 
-TEST_F(MergeDlgTest, FineWritesTheSevenFilesIntoThePickedFolderAndShowsTheCounts) {
+TEST_F(MergeDlgTest, FineWritesTheOutputsIntoThePickedFolderAndShowsTheCounts) {
     const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}, {"A2", "Due", 2, 2}});
     const wxString b = StopsFile("b", {{"B1", "Tre", 3, 3}});
     const wxString r = RoutesFile("r", {{"L1", "Linea uno", {{0, 0}, {1, 1}}}});
@@ -221,12 +214,13 @@ TEST_F(MergeDlgTest, FineWritesTheSevenFilesIntoThePickedFolderAndShowsTheCounts
         EXPECT_EQ(Lines(dialog, CMergeDlg::kRoutesListId), std::vector<std::string>{Utf8(r)});
     });
     EXPECT_EQ(result, wxID_CANCEL);
-    EXPECT_EQ(FilesIn(out), kSevenOutputs);
-    // The report names the inputs exactly as picked.
+    EXPECT_EQ(FilesIn(out), SortedOutputs());
+    // The report names the inputs as picked, in its own code page.
     std::ifstream report(out / "ReportFusione.txt", std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(report)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find(Utf8(a) + "\r\n" + Utf8(b) + "\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find(Utf8(r) + "\r\n"), std::string::npos) << text;
+    const auto inReport = [](const wxString& path) { return tramelo::Utf8ToCp1252Lossy(Utf8(path)) + "\r\n"; };
+    EXPECT_NE(text.find(inReport(a) + inReport(b)), std::string::npos) << text;
+    EXPECT_NE(text.find(inReport(r)), std::string::npos) << text;
 }
 
 TEST_F(MergeDlgTest, AnOutputThatCannotBeWrittenKeepsTheDialogOpenForAnotherFolder) {
@@ -258,7 +252,7 @@ TEST_F(MergeDlgTest, AnOutputThatCannotBeWrittenKeepsTheDialogOpenForAnotherFold
                       ExpectMessage(L"Sono stati esportati 0 percorsi", wxICON_INFORMATION));
     });
     EXPECT_EQ(result, wxID_CANCEL);
-    EXPECT_EQ(FilesIn(other), kSevenOutputs);
+    EXPECT_EQ(FilesIn(other), SortedOutputs());
 }
 
 // The harness itself: a test must fail when the program shows a dialog other than the one

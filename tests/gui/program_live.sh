@@ -5,7 +5,7 @@
 #   2. A full run: the main window at 0,0, 600 x 480, with its title and ground colour; one
 #      stops and one routes shapefile added through the pickers (Tab order: lists, "Aggiungi
 #      RT_NODI", "Aggiungi RT_ITIN", "Fine"); a screenshot of the window with the dialog over
-#      it; "Fine", an output folder, the two count boxes; exit code 0 and seven files written.
+#      it; "Fine", an output folder, the two count boxes; exit code 0 and every output written.
 #   program_live.sh PROGRAM SAMPLE_FOLDER SCREENSHOT_FOLDER
 # Needs an X display without a window manager (the keyboard then follows the pointer),
 # xdotool and ImageMagick; exits 77 (skipped) when a tool is missing.
@@ -128,7 +128,7 @@ acknowledge "the count of stops"
 acknowledge "the count of routes"
 finished "after the full run"
 written=$(cd "$out" && ls | tr '\n' ' ')
-[ "$written" = "RT_ITIN.DBF RT_ITIN.SHP RT_ITIN.SHX RT_NODI.DBF RT_NODI.SHP RT_NODI.SHX ReportFusione.txt " ] ||
+[ "$written" = "RT_ITIN.CPG RT_ITIN.DBF RT_ITIN.PRJ RT_ITIN.SHP RT_ITIN.SHX RT_NODI.CPG RT_NODI.DBF RT_NODI.PRJ RT_NODI.SHP RT_NODI.SHX ReportFusione.csv ReportFusione.txt " ] ||
   fail "written: $written"
 rm -rf "$out"
 echo "main window and dialog: $shots/main.png; both runs ended with exit code 0"

@@ -33,8 +33,9 @@ TemporaryFolder::TemporaryFolder(std::string_view purpose) {
         (static_cast<std::uint64_t>(device()) << 32) ^
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     do {
-        path_ =
-            fs::temp_directory_path() / ("tramelo-" + std::string(purpose) + "-" + std::to_string(random()));
+        // purpose is UTF-8, which a narrow std::string would not mean on Windows.
+        const std::string name = "tramelo-" + std::string(purpose) + "-" + std::to_string(random());
+        path_ = fs::temp_directory_path() / fs::path(std::u8string(name.begin(), name.end()));
     } while (!fs::create_directories(path_));
 }
 

@@ -19,6 +19,7 @@ std::string BuildMachinePath(std::string_view path);
 // A new, empty folder under the system's temporary folder, removed with its contents.
 class TemporaryFolder {
 public:
+    // purpose: part of the folder name, in UTF-8.
     explicit TemporaryFolder(std::string_view purpose);
     ~TemporaryFolder();
     TemporaryFolder(const TemporaryFolder&) = delete;

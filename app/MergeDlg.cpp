@@ -1,28 +1,24 @@
 #include "app/MergeDlg.h"
 
 #include <wx/button.h>
-#include <wx/filedlg.h>
 #include <wx/listbox.h>
+#include <wx/settings.h>
 #include <wx/utils.h>
 
 #include "app/MainFrame.h"
-
-namespace {
-
-const wchar_t* const kShapefileFilter = L"Shapefile (*.shp)|*.shp|Tutti i files (*.*)|*.*";
-// wx has no flag for confirming the creation of a new file, so the save picker confirms
-// only the replacement of an existing one.
-constexpr long kOpenStyle = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
-constexpr long kSaveStyle = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
-
-}  // namespace
+#include "app/ShapefilePicker.h"
 
 CMergeDlg::CMergeDlg(CMainFrame& owner) : frame(owner), previousOwner_(owner.platform().owner()) {
     Create(&owner, wxID_ANY, L"Unificazione ShapeFiles RT_NODI / RT_ITIN", wxDefaultPosition, wxDefaultSize,
            wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+    // The layout is in dialog units of an 8-point font, so it must be set before converting;
+    // at GTK's default 10 points the dialog would be wider than the main window.
 #ifdef __WXMSW__
-    // The layout is in dialog units of this font, so it must be set before converting.
     SetFont(wxFontInfo(8).FaceName("MS Sans Serif"));
+#else
+    wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    font.SetPointSize(8);
+    SetFont(font);
 #endif
     const auto at = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
     const auto size = [this](int width, int height) { return ConvertDialogToPixels(wxSize(width, height)); };
@@ -38,6 +34,7 @@ CMergeDlg::CMergeDlg(CMainFrame& owner) : frame(owner), previousOwner_(owner.pla
     SetClientSize(size(330, 170));
 
     Bind(wxEVT_INIT_DIALOG, &CMergeDlg::OnInitDialog, this);
+    Bind(wxEVT_ICONIZE, &CMergeDlg::OnIconize, this);
     Bind(wxEVT_BUTTON, &CMergeDlg::OnAddStops, this, kAddStopsId);
     Bind(wxEVT_BUTTON, &CMergeDlg::OnAddRoutes, this, kAddRoutesId);
     Bind(wxEVT_BUTTON, &CMergeDlg::OnFinish, this, kFinishId);
@@ -55,6 +52,20 @@ void CMergeDlg::OnInitDialog(wxInitDialogEvent& event) {
     routesList_->Clear();
     CentreOnParent();
     stopsList_->SetFocus();
+    // A window manager may place a new window by its own rules; once the dialog is on
+    // screen, it is centred again.
+    CallAfter([this] { CentreOnParent(); });
+}
+
+void CMergeDlg::OnIconize(wxIconizeEvent& event) {
+    // Some window managers offer to minimise any window. A minimised modal dialog would leave
+    // the main window on screen unable to take input and nothing to bring the dialog back.
+    if (event.IsIconized()) {
+        CallAfter([this] {
+            Iconize(false);
+            Raise();
+        });
+    }
 }
 
 void CMergeDlg::OnAddStops(wxCommandEvent&) {
@@ -67,14 +78,14 @@ void CMergeDlg::OnAddRoutes(wxCommandEvent&) {
 
 void CMergeDlg::AddFile(const wxString& title, const wxString& initialName, AddOperation add,
                         wxListBox* list) {
-    wxFileDialog picker(this, title, wxEmptyString, initialName, kShapefileFilter, kOpenStyle);
-    if (picker.ShowModal() != wxID_OK) {
+    const wxString path = PickInputShapefile(this, title, initialName);
+    if (path.empty()) {
         return;
     }
-    const wxString path = picker.GetPath();
     const std::string corePath = CorePath(path);
     const tramelo::AddOutcome outcome = [&] {
         wxBusyCursor busy;
+        RepaintAfterPicker(this);
         return (frame.workspace.*add)(corePath);
     }();
     switch (outcome) {
@@ -90,12 +101,12 @@ void CMergeDlg::AddFile(const wxString& title, const wxString& initialName, AddO
 void CMergeDlg::OnFinish(wxCommandEvent&) {
     tramelo::MergeWorkspace& workspace = frame.workspace;
     if (workspace.HasMergedData()) {
-        wxFileDialog picker(this, L"Selezione Cartella Output", wxEmptyString, L"RT_NODI", kShapefileFilter,
-                            kSaveStyle);
-        if (picker.ShowModal() == wxID_OK) {
-            const std::string folder = tramelo::MergeWorkspace::FolderOf(CorePath(picker.GetPath()));
+        const wxString path = PickOutputFile(this);
+        if (!path.empty()) {
+            const std::string folder = tramelo::MergeWorkspace::FolderOf(CorePath(path));
             const bool allWritten = [&] {
                 wxBusyCursor busy;
+                RepaintAfterPicker(this);
                 return workspace.Finish(folder);
             }();
             if (!allWritten) {

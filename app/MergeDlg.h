@@ -34,6 +34,7 @@ private:
     using AddOperation = tramelo::AddOutcome (tramelo::MergeWorkspace::*)(const std::string&);
 
     void OnInitDialog(wxInitDialogEvent& event);
+    void OnIconize(wxIconizeEvent& event);
     void OnAddStops(wxCommandEvent& event);
     void OnAddRoutes(wxCommandEvent& event);
     void OnFinish(wxCommandEvent& event);

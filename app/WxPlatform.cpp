@@ -5,6 +5,10 @@
 #include <wx/strconv.h>
 #include <wx/utils.h>
 
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
+
 using tramelo::Message;
 using tramelo::MessageKind;
 
@@ -12,7 +16,45 @@ void WxPlatform::showMessage(const Message& message) {
     ShowMessageBox(owner_, MessageText(message), message.kind());
 }
 
+void ShowIconsInMessageBoxes() {
+#ifdef __WXGTK__
+    // GTK 3 message boxes leave out the icon of their kind; it is put back as each box is
+    // shown (the box itself is made by wx inside ShowModal, out of reach beforehand).
+    static const bool installed = [] {
+        const auto addIcon = [](GSignalInvocationHint*, guint, const GValue* values, gpointer) -> gboolean {
+            GObject* object = static_cast<GObject*>(g_value_get_object(&values[0]));
+            if (!GTK_IS_MESSAGE_DIALOG(object)) {
+                return TRUE;
+            }
+            G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+            GtkMessageDialog* box = GTK_MESSAGE_DIALOG(object);
+            GtkMessageType type = GTK_MESSAGE_OTHER;
+            g_object_get(box, "message-type", &type, nullptr);
+            const char* icon = nullptr;
+            switch (type) {
+            case GTK_MESSAGE_INFO: icon = "dialog-information"; break;
+            case GTK_MESSAGE_WARNING: icon = "dialog-warning"; break;
+            case GTK_MESSAGE_QUESTION: icon = "dialog-question"; break;
+            case GTK_MESSAGE_ERROR: icon = "dialog-error"; break;
+            default: break;
+            }
+            if (icon != nullptr && gtk_message_dialog_get_image(box) == nullptr) {
+                GtkWidget* image = gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_DIALOG);
+                gtk_message_dialog_set_image(box, image);
+                gtk_widget_show(image);
+            }
+            G_GNUC_END_IGNORE_DEPRECATIONS
+            return TRUE;  // stay installed
+        };
+        g_signal_add_emission_hook(g_signal_lookup("show", GTK_TYPE_WIDGET), 0, addIcon, nullptr, nullptr);
+        return true;
+    }();
+    (void)installed;
+#endif
+}
+
 void ShowMessageBox(wxWindow* owner, const wxString& text, MessageKind kind) {
+    ShowIconsInMessageBoxes();
     long icon = wxICON_INFORMATION;
     switch (kind) {
     case MessageKind::Error: icon = wxICON_ERROR; break;
@@ -22,6 +64,15 @@ void ShowMessageBox(wxWindow* owner, const wxString& text, MessageKind kind) {
     // A box raised during an import or export is read with the normal pointer.
     wxBusyCursorSuspender normalCursor;
     wxMessageBox(text, wxTheApp->GetAppName(), wxOK | icon | wxCENTRE, owner);
+}
+
+bool AskYesNo(wxWindow* owner, const wxString& text) {
+    ShowIconsInMessageBoxes();
+    wxBusyCursorSuspender normalCursor;
+    wxMessageDialog question(owner, text, wxTheApp->GetAppName(),
+                             wxYES_NO | wxNO_DEFAULT | wxICON_WARNING | wxCENTRE);
+    question.SetYesNoLabels(L"&Sì", L"&No");
+    return question.ShowModal() == wxID_YES;
 }
 
 wxString MessageText(const Message& message) {

@@ -35,6 +35,14 @@ private:
 // without extension as caption; returns when the user has dismissed it.
 void ShowMessageBox(wxWindow* owner, const wxString& text, tramelo::MessageKind kind);
 
+// Makes the platform's message boxes show the icon of their kind; once is enough, and the
+// boxes below do it themselves.
+void ShowIconsInMessageBoxes();
+
+// A modal question with "Sì" and "No" buttons (No the default), the warning icon and the same
+// caption; true when the user answered yes.
+bool AskYesNo(wxWindow* owner, const wxString& text);
+
 // The message as the user reads it: code page 1252 pieces and file-system paths each
 // converted with their own encoding.
 wxString MessageText(const tramelo::Message& message);

@@ -8,14 +8,12 @@
 #include "export/OutputSet.h"
 #include "export/OutputSteps.h"
 #include "workspace/MergeWorkspace.h"
+#include "workspace/OutputNames.h"
 #include "workspace/Platform.h"
 
 namespace tramelo {
 
 namespace {
-
-constexpr std::string_view kReportName = "ReportFusione.txt";
-constexpr std::string_view kTableName = "ReportFusione.csv";
 
 // The report is code page 1252 throughout: paths, held as UTF-8, are converted like the
 // rest, and what the code page cannot show becomes '?'.
@@ -180,8 +178,8 @@ OutputOutcome MergeWorkspace::WriteReport(const std::string& folder) {
         platform_,
         [&] {
             set.emplace(platform_.files());
-            reportFile = &set->create(JoinPath(folder, kReportName));
-            tableFile = &set->create(JoinPath(folder, kTableName));
+            reportFile = &set->create(JoinPath(folder, kReportFileName));
+            tableFile = &set->create(JoinPath(folder, kConflictsFileName));
         },
         [&] {
             reportFile->write(report.data(), report.size());

@@ -10,8 +10,10 @@ run_packages=(build-essential cmake)
 test_packages=(
   "${run_packages[@]}"
   libgtest-dev        # unit tests
-  libwxgtk3.2-dev     # the desktop program
+  libwxgtk3.2-dev libgtk-3-dev pkg-config   # the desktop program
+  adwaita-icon-theme  # the icons of its message boxes
   xvfb xauth fonts-dejavu-core x11-apps imagemagick xdotool   # the desktop program's tests, headless
+  openbox x11-utils   # its live test once more under a window manager
   gdal-bin            # reading and writing shapefiles with an independent implementation
   clang libclang-rt-14-dev   # libFuzzer and the sanitizer runtimes for the fuzz targets
 )

@@ -24,6 +24,7 @@
 #include "tests/support/TestPaths.h"
 #include "workspace/DatasetSchema.h"
 #include "workspace/MergeWorkspace.h"
+#include "workspace/OutputNames.h"
 
 namespace tramelo::testing {
 namespace {
@@ -223,6 +224,11 @@ TEST_P(OutputFailureTest, ReadOnlyTargetCannotBeCreatedAndStaysIntact) {
     EXPECT_FALSE(place->isEarlier("ReportFusione.txt"));
     EXPECT_FALSE(place->isEarlier("RT_ITIN.SHP"));
     EXPECT_EQ(place->contents().size(), AllOutputNames().size());  // no temporary file is left
+}
+
+// The list a shell checks before letting a merge replace an earlier one's outputs.
+TEST(OutputNamesTest, AreTheFilesAFinishWrites) {
+    EXPECT_EQ(OutputNames(), AllOutputNames());
 }
 
 TEST_P(OutputFailureTest, ReportThatCannotBeCreatedDoesNotStopTheExports) {

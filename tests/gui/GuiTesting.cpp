@@ -4,11 +4,72 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
+
 namespace {
 
+#ifdef __WXGTK__
+// GTK matches a pattern in its exact letter case, Windows in any.
+const wxString kFilter = L"Shapefile (*.shp)|*.shp;*.SHP|Tutti i files (*.*)|*.*";
+// GTK's chooser would ask only for a name in the exact case; the program asks instead.
+constexpr long kSaveStyle = wxFD_SAVE;
+#else
 const wxString kFilter = L"Shapefile (*.shp)|*.shp|Tutti i files (*.*)|*.*";
+constexpr long kSaveStyle = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
+#endif
+// The program checks that the file exists once it has added the default extension.
+constexpr long kOpenStyle = wxFD_OPEN;
 constexpr long kPickerFlags = wxFD_OPEN | wxFD_SAVE | wxFD_OVERWRITE_PROMPT | wxFD_FILE_MUST_EXIST;
 constexpr int kWatchdogMilliseconds = 20000;
+
+#ifdef __WXGTK__
+// The first widget of this type under widget, internal children included.
+GtkWidget* Find(GtkWidget* widget, GType type) {
+    struct Search {
+        GType type;
+        GtkWidget* found = nullptr;
+        static void Visit(GtkWidget* widget, gpointer data) {
+            Search& search = *static_cast<Search*>(data);
+            if (search.found != nullptr) {
+                return;
+            }
+            if (G_TYPE_CHECK_INSTANCE_TYPE(widget, search.type)) {
+                search.found = widget;
+            } else if (GTK_IS_CONTAINER(widget)) {
+                gtk_container_forall(GTK_CONTAINER(widget), Visit, data);
+            }
+        }
+    } search{type};
+    Search::Visit(widget, &search);
+    return search.found;
+}
+
+// What the user sees of the real GTK chooser: the first filter takes .shp in either case and
+// nothing else, and an open picker shows its initial name in the name box.
+void CheckChooser(wxFileDialog* picker, const wxString& initialName) {
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(picker->GetHandle());
+    GSList* filters = gtk_file_chooser_list_filters(chooser);
+    ASSERT_NE(filters, nullptr);
+    GtkFileFilter* shapefiles = GTK_FILE_FILTER(filters->data);
+    g_slist_free(filters);
+    EXPECT_STREQ(gtk_file_filter_get_name(shapefiles), "Shapefile (*.shp)");
+    for (const char* name : {"RT_NODI.SHP", "rt_nodi.shp", "RT_NODI.DBF", "RT_NODI"}) {
+        GtkFileFilterInfo info{};
+        info.contains = GTK_FILE_FILTER_DISPLAY_NAME;
+        info.display_name = name;
+        EXPECT_EQ(gtk_file_filter_filter(shapefiles, &info) != FALSE, wxString(name).Upper().EndsWith(".SHP"))
+            << name;
+    }
+    if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_OPEN) {
+        // The location entry, not the search entry beside it.
+        GtkWidget* entry = Find(picker->GetHandle(), g_type_from_name("GtkFileChooserEntry"));
+        ASSERT_NE(entry, nullptr) << "no name box in the open picker";
+        EXPECT_EQ(Utf8(wxString::FromUTF8(gtk_entry_get_text(GTK_ENTRY(entry)))), Utf8(initialName));
+    }
+}
+#endif
 
 }  // namespace
 
@@ -36,16 +97,43 @@ int ExpectMessage::OnInvoked(wxMessageDialog* dialog) const {
     return wxID_OK;
 }
 
+int ExpectQuestion::OnInvoked(wxMessageDialog* dialog) const {
+    EXPECT_TRUE(dialog->GetMessage().StartsWith(textStart_)) << Utf8(dialog->GetMessage());
+    EXPECT_EQ(dialog->GetMessageDialogStyle() & wxICON_MASK, wxICON_WARNING);
+    EXPECT_EQ(dialog->GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO | wxNO_DEFAULT),
+              wxYES_NO | wxNO_DEFAULT);
+    wxString yes = dialog->GetYesLabel();
+    yes.Replace(L"&", L"");  // the mnemonic, as wx
+    yes.Replace(L"_", L"");  // and GTK write it
+    EXPECT_EQ(Utf8(yes), "Sì");
+    EXPECT_EQ(Utf8(dialog->GetCaption()), Utf8(wxTheApp->GetAppName()));
+    return yes_ ? wxID_YES : wxID_NO;
+}
+
 int ExpectPicker::OnInvoked(wxFileDialog* picker) const {
     EXPECT_EQ(Utf8(picker->GetMessage()), Utf8(title_));
     EXPECT_EQ(Utf8(picker->GetWildcard()), Utf8(kFilter));
     EXPECT_EQ(picker->GetFilterIndex(), 0);
     EXPECT_EQ(picker->GetWindowStyle() & kPickerFlags, style_) << Utf8(title_);
     EXPECT_EQ(Utf8(picker->GetFilename()), Utf8(initialName_)) << Utf8(title_);
+#ifdef __WXGTK__
+    CheckChooser(picker, initialName_);
+#endif
     if (answer_.empty()) {
         return wxID_CANCEL;
     }
+#ifdef __WXGTK__
+    // The user types into the open picker's name box: a name that need not exist, which
+    // SetPath could not select.
+    if (gtk_file_chooser_get_action(GTK_FILE_CHOOSER(picker->GetHandle())) == GTK_FILE_CHOOSER_ACTION_OPEN) {
+        GtkWidget* entry = Find(picker->GetHandle(), g_type_from_name("GtkFileChooserEntry"));
+        gtk_entry_set_text(GTK_ENTRY(entry), answer_.utf8_str());
+    } else {
+        picker->SetPath(answer_);
+    }
+#else
     picker->SetPath(answer_);
+#endif
     // GTK's chooser takes the path asynchronously; GetPath() follows once the loop has run.
     EXPECT_TRUE(WaitFor([&] { return picker->GetPath() == answer_; }, 2000))
         << Utf8(answer_) << " came back as " << Utf8(picker->GetPath());
@@ -55,19 +143,18 @@ int ExpectPicker::OnInvoked(wxFileDialog* picker) const {
     return wxID_OK;
 }
 
-ExpectPicker StopsPicker(const wxString& answer) {
-    return ExpectPicker(L"Selezione RT_NODI.SHP", wxFD_OPEN | wxFD_FILE_MUST_EXIST, L"RT_NODI", answer)
+ExpectPicker StopsPicker(const wxString& answer, const wxString& initialName) {
+    return ExpectPicker(L"Selezione RT_NODI.SHP", kOpenStyle, initialName, answer)
         .Describe(L"the stops picker");
 }
 
 ExpectPicker RoutesPicker(const wxString& answer) {
-    return ExpectPicker(L"Selezione RT_ITIN.SHP", wxFD_OPEN | wxFD_FILE_MUST_EXIST, L"RT_ITIN", answer)
+    return ExpectPicker(L"Selezione RT_ITIN.SHP", kOpenStyle, L"RT_ITIN", answer)
         .Describe(L"the routes picker");
 }
 
-ExpectPicker OutputPicker(const wxString& answer, std::function<void()> then) {
-    return ExpectPicker(L"Selezione Cartella Output", wxFD_SAVE | wxFD_OVERWRITE_PROMPT, L"RT_NODI", answer,
-                        std::move(then))
+ExpectPicker OutputPicker(const wxString& answer, std::function<void()> then, const wxString& initialName) {
+    return ExpectPicker(L"Selezione Cartella Output", kSaveStyle, initialName, answer, std::move(then))
         .Describe(L"the output picker");
 }
 

@@ -59,6 +59,20 @@ private:
     std::function<void()> check_;
 };
 
+// A question with "Sì" and "No" (No the default), the warning icon and the program's name as
+// caption, whose text starts with textStart; answered yes or no.
+class ExpectQuestion : public wxExpectModalBase<wxMessageDialog, ExpectQuestion> {
+public:
+    ExpectQuestion(const wxString& textStart, bool yes) : textStart_(textStart), yes_(yes) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override;
+
+private:
+    wxString textStart_;
+    bool yes_;
+};
+
 // A file picker with this title and these style flags. It answers answer, or is cancelled
 // when answer is empty. then, when given, runs after the answer is in place and before the
 // program reads it.
@@ -79,10 +93,12 @@ private:
     std::function<void()> then_;
 };
 
-// The stops and routes pickers, and the output picker, as the program must show them.
-ExpectPicker StopsPicker(const wxString& answer);
+// The stops and routes pickers, and the output picker, as the program must show them; shown
+// again, a picker holds the name the user typed before.
+ExpectPicker StopsPicker(const wxString& answer, const wxString& initialName = L"RT_NODI");
 ExpectPicker RoutesPicker(const wxString& answer);
-ExpectPicker OutputPicker(const wxString& answer, std::function<void()> then = {});
+ExpectPicker OutputPicker(const wxString& answer, std::function<void()> then = {},
+                          const wxString& initialName = L"RT_NODI");
 
 // What the user does, delivered synchronously: a click on the button with this id, the Esc
 // key, the close box.

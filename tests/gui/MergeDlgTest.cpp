@@ -177,11 +177,62 @@ TEST_F(MergeDlgTest, AStopsPathPickedForRoutesGoesToTheRoutesImport) {
                       Click(dialog, CMergeDlg::kAddRoutesId), StopsPicker(a), RoutesPicker(a),
                       ExpectMessage(L"lo ShapeFile non presenta gli attributi obbligatori di RT_ITIN "
                                     L"oppure non contiene entità lineari",
-                                    wxICON_ERROR, [] { EXPECT_TRUE(wxIsBusy()); }));
+                                    wxICON_ERROR, [] {
+                                        EXPECT_TRUE(wxIsBusy());
+                                        // The picker is gone before the import starts.
+                                        for (const wxWindow* window : wxTopLevelWindows) {
+                                            EXPECT_EQ(wxDynamicCast(window, wxFileDialog), nullptr);
+                                        }
+                                    }));
         EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId), std::vector<std::string>{Utf8(a)});
         EXPECT_TRUE(List(dialog, CMergeDlg::kRoutesListId)->IsEmpty());
     });
     EXPECT_FALSE(wxIsBusy());
+}
+
+TEST_F(MergeDlgTest, ANameWithoutExtensionMeansTheShapefileAndAMissingFileIsAskedForAgain) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
+    const wxString typed = Text(folder / "a" / "RT_NODI");
+    const wxString missing = Text(folder / "a" / "NIENTE");
+    CMergeDlg dialog(*frame);
+    RunModal(dialog, [&] {
+        wxTEST_DIALOG(
+            Click(dialog, CMergeDlg::kAddStopsId);
+            Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(typed), StopsPicker(missing),
+            ExpectMessage(missing + L"\nFile non trovato.\nVerificare che il nome del file specificato "
+                                    L"sia corretto.",
+                          wxICON_WARNING),
+            StopsPicker(wxEmptyString, L"NIENTE"));
+        EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId), std::vector<std::string>{Utf8(a)});
+    });
+}
+
+TEST_F(MergeDlgTest, EarlierOutputsInTheFolderAreReplacedOnlyWhenTheUserSaysSo) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
+    const fs::path out = folder / "uscita";
+    fs::create_directories(out);
+    // An earlier run's files, one in another letter case; none has the name typed.
+    std::ofstream(out / "ReportFusione.txt") << "earlier";
+    std::ofstream(out / "rt_itin.dbf") << "earlier";
+    CMergeDlg dialog(*frame);
+    const int result = RunModal(dialog, [&] {
+        wxTEST_DIALOG(
+            Click(dialog, CMergeDlg::kAddStopsId);
+            Click(dialog, CMergeDlg::kFinishId), StopsPicker(a), OutputPicker(Text(out / "RT_NODI.shp")),
+            ExpectQuestion(L"Attenzione: la cartella\n\n" + Text(out) + L"\n\ncontiene già\n", false),
+            OutputPicker(wxEmptyString, {}, L"RT_NODI.shp"));
+        EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"ReportFusione.txt", "rt_itin.dbf"}));
+    });
+    EXPECT_EQ(result, wxID_CANCEL);
+    CMergeDlg again(*frame);
+    RunModal(again, [&] {
+        wxTEST_DIALOG(Click(again, CMergeDlg::kFinishId), OutputPicker(Text(out / "RT_NODI.shp")),
+                      ExpectQuestion(L"Attenzione: la cartella", true),
+                      ExpectMessage(L"Sono state esportate 1 fermate", wxICON_INFORMATION),
+                      ExpectMessage(L"Sono stati esportati 0 percorsi", wxICON_INFORMATION));
+    });
+    std::ifstream report(out / "ReportFusione.txt");
+    EXPECT_NE(std::string(std::istreambuf_iterator<char>(report), {}), "earlier");
 }
 
 TEST_F(MergeDlgTest, EscWithMergedDataAsksForTheFolderAndCancellingWritesNothing) {
@@ -218,7 +269,9 @@ TEST_F(MergeDlgTest, FineWritesTheOutputsIntoThePickedFolderAndShowsTheCounts) {
     // The report names the inputs as picked, in its own code page.
     std::ifstream report(out / "ReportFusione.txt", std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(report)), std::istreambuf_iterator<char>());
-    const auto inReport = [](const wxString& path) { return tramelo::Utf8ToCp1252Lossy(Utf8(path)) + "\r\n"; };
+    const auto inReport = [](const wxString& path) {
+        return tramelo::Utf8ToCp1252Lossy(Utf8(path)) + "\r\n";
+    };
     EXPECT_NE(text.find(inReport(a) + inReport(b)), std::string::npos) << text;
     EXPECT_NE(text.find(inReport(r)), std::string::npos) << text;
 }
@@ -296,6 +349,9 @@ TEST_F(MergeDlgTest, ControlsFollowTheTemplateInDialogUnits) {
     CMergeDlg dialog(*frame);
     EXPECT_EQ(Utf8(dialog.GetTitle()), "Unificazione ShapeFiles RT_NODI / RT_ITIN");
     EXPECT_EQ(dialog.GetClientSize(), dialog.ConvertDialogToPixels(wxSize(330, 170)));
+    // Dialog units of an 8-point font: the dialog fits within the main window.
+    EXPECT_EQ(dialog.GetFont().GetPointSize(), 8);
+    EXPECT_LE(dialog.GetSize().x, frame->GetSize().x);
 
     struct Control {
         int id;

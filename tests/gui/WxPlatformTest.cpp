@@ -8,6 +8,10 @@
 #include "tests/gui/GuiTesting.h"
 #include "workspace/Message.h"
 
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
+
 namespace {
 
 using tramelo::Message;
@@ -60,5 +64,33 @@ TEST(WxPlatformTest, BoxesCarryTheIconOfTheirKindAndTheProgramName) {
         ExpectMessage(L"Impossibile creare\n\n/x", wxICON_WARNING),
         ExpectMessage(L"Sono state esportate 12 fermate", wxICON_INFORMATION));
 }
+
+#ifdef __WXGTK__
+// GTK 3 shows a message box without the icon of its kind unless the program puts it in, and
+// the icon comes from a theme that the machine must have.
+TEST(WxPlatformTest, GtkMessageBoxesShowTheIconOfTheirKind) {
+    ShowIconsInMessageBoxes();
+    const std::pair<GtkMessageType, const char*> kinds[] = {
+        {GTK_MESSAGE_ERROR, "dialog-error"},
+        {GTK_MESSAGE_WARNING, "dialog-warning"},
+        {GTK_MESSAGE_INFO, "dialog-information"},
+    };
+    for (const auto& [type, icon] : kinds) {
+        GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "x");
+        gtk_widget_show(box);
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        GtkWidget* image = gtk_message_dialog_get_image(GTK_MESSAGE_DIALOG(box));
+        G_GNUC_END_IGNORE_DEPRECATIONS
+        ASSERT_TRUE(image != nullptr && GTK_IS_IMAGE(image)) << icon;
+        const char* name = nullptr;
+        gtk_image_get_icon_name(GTK_IMAGE(image), &name, nullptr);
+        EXPECT_STREQ(name, icon);
+        EXPECT_TRUE(gtk_widget_get_visible(image)) << icon;
+        EXPECT_TRUE(gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), icon))
+            << icon << ": no icon theme has it";
+        gtk_widget_destroy(box);
+    }
+}
+#endif
 
 }  // namespace

@@ -179,11 +179,16 @@ pick "Selezione RT_ITIN.SHP" "$PWD/RT_ITIN"
 keys "$dialog_title" Tab > /dev/null
 sleep 0.5
 shot="$shots/main${manager:+-$manager}.png"
-import -window root -crop 680x560+0+0 +repage "$shot" || fail "no screenshot"
-# The top-left corner of the client area shows the ground around the picture.
 origin=$(xdotool getwindowgeometry "$frame" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
 set -- $origin
-corner=$(convert "$shot" -format "%[hex:p{$(($1 + 2)),$(($2 + 2))}]" info:)
+# The top-left corner of the client area shows the ground around the picture, once the
+# closed picker no longer covers it (a slow build may take a moment).
+for _ in $(seq 20); do
+  import -window root -crop 680x560+0+0 +repage "$shot" || fail "no screenshot"
+  corner=$(convert "$shot" -format "%[hex:p{$(($1 + 2)),$(($2 + 2))}]" info:)
+  [ "$corner" = "808080" ] && break
+  sleep 0.2
+done
 [ "$corner" = "808080" ] || fail "ground colour at the corner is #$corner, not #808080"
 keys "$dialog_title" space > /dev/null
 printf 'earlier' > "$out/RT_NODI.SHP"

@@ -235,6 +235,27 @@ TEST_F(MergeDlgTest, EarlierOutputsInTheFolderAreReplacedOnlyWhenTheUserSaysSo) 
     EXPECT_NE(std::string(std::istreambuf_iterator<char>(report), {}), "earlier");
 }
 
+TEST_F(MergeDlgTest, AWarningOfTheImportComesAsAWarningBoxBeforeThePathIsListed) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
+    tramelo::testing::ShapefileBytes other = StopsShapefile({{"B1", "Due", 2, 2}});
+    other.prj = "PROJCS[\"altro\"]";
+    const wxString b = Install(other, "b", "RT_NODI");
+    CMergeDlg dialog(*frame);
+    RunModal(dialog, [&] {
+        wxTEST_DIALOG(
+            Click(dialog, CMergeDlg::kAddStopsId);
+            Click(dialog, CMergeDlg::kAddStopsId), StopsPicker(a), StopsPicker(b),
+            ExpectMessage(L"lo shapefile " + b +
+                              L" ha un sistema di riferimento (.prj) diverso da quello degli shapefile "
+                              L"già acquisiti: nessun file .PRJ sarà scritto",
+                          wxICON_WARNING, [&] {
+                              EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId),
+                                        std::vector<std::string>{Utf8(a)});
+                          }));
+        EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId), (std::vector<std::string>{Utf8(a), Utf8(b)}));
+    });
+}
+
 TEST_F(MergeDlgTest, EscWithMergedDataAsksForTheFolderAndCancellingWritesNothing) {
     const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
     const std::vector<std::string> before = FilesIn(folder / "a");

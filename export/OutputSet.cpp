@@ -47,7 +47,8 @@ void OutputSet::File::close() {
 
 OutputSet::~OutputSet() {
     if (!committed_) {
-        for (const File& file : created_) {
+        for (File& file : created_) {
+            file.abandon();
             files_.remove(file.temporary());
         }
     }

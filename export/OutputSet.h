@@ -36,6 +36,9 @@ public:
         void seekToStart();
         // Completes the temporary file; the target is still untouched. Once is enough.
         void close();
+        // Lets go of the temporary file unfinished, so that it can be removed (Windows
+        // removes no file that is still open).
+        void abandon() { file_.reset(); }
 
         const std::string& target() const { return target_; }
         const std::string& temporary() const { return temporary_; }

@@ -22,6 +22,9 @@ cmake --build "$build" -j "$jobs"
 export WINEPREFIX="$PWD/$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 trap 'wineserver -k 2> /dev/null || true' EXIT
+# One server for the whole run: one that exits between two tests drops the next one's
+# connection. (It fails only when a server of this prefix is running already.)
+wineserver -p 2> /dev/null || true
 wineboot --init > /dev/null 2>&1 || true   # creates the prefix once, before the tests run side by side
 
 echo "== core tests under Wine =="

@@ -2,14 +2,8 @@
 
 #include <wx/dcbuffer.h>
 #include <wx/image.h>
-#include <wx/time.h>
-#include <wx/utils.h>
-
-#ifdef __WXGTK__
-#include <gtk/gtk.h>
-#endif
-
 #include "app/Artwork.h"
+#include "app/GtkWidgets.h"
 #include "app/MergeDlg.h"
 
 CMainFrame::CMainFrame() : workspace(platform_), picture_(LoadPicture()) {
@@ -30,24 +24,11 @@ bool CMainFrame::CreateMainWindow(const wxString& caption) {
     return true;
 }
 
-void CMainFrame::WaitUntilOnScreen() {
-#ifdef __WXGTK__
+void CMainFrame::RunMergeDialog() {
     // A window manager keeps a dialog over its owner, and gives it the focus, only when the
     // owner is already managed as the dialog maps; a main window mapped later is stacked over
-    // the dialog. Until the main loop runs, GTK's own events are dispatched here.
-    GdkWindow* window = gtk_widget_get_window(GetHandle());
-    const wxLongLong deadline = wxGetLocalTimeMillis() + 3000;
-    while (window != nullptr && (gdk_window_get_state(window) & GDK_WINDOW_STATE_WITHDRAWN) != 0 &&
-           wxGetLocalTimeMillis() < deadline) {
-        if (!g_main_context_iteration(nullptr, FALSE)) {
-            wxMilliSleep(5);
-        }
-    }
-#endif
-}
-
-void CMainFrame::RunMergeDialog() {
-    WaitUntilOnScreen();
+    // the dialog.
+    WaitUntilOnScreen(*this);
     {
         CMergeDlg dialog(*this);
         dialog.ShowModal();

@@ -34,8 +34,6 @@ protected:
     virtual void PaintPicture(wxDC& dc);
 
 private:
-    // Returns once the window is mapped on screen, or after a few seconds.
-    void WaitUntilOnScreen();
     void OnPaint(wxPaintEvent& event);
     void OnSize(wxSizeEvent& event);
 

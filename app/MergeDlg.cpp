@@ -5,6 +5,7 @@
 #include <wx/settings.h>
 #include <wx/utils.h>
 
+#include "app/GtkWidgets.h"
 #include "app/MainFrame.h"
 #include "app/ShapefilePicker.h"
 
@@ -53,8 +54,11 @@ void CMergeDlg::OnInitDialog(wxInitDialogEvent& event) {
     CentreOnParent();
     stopsList_->SetFocus();
     // A window manager may place a new window by its own rules; once the dialog is on
-    // screen, it is centred again.
-    CallAfter([this] { CentreOnParent(); });
+    // screen, it is centred again (openbox, now and then, still keeps its own place).
+    CallAfter([this] {
+        WaitUntilOnScreen(*this);
+        CentreOnParent();
+    });
 }
 
 void CMergeDlg::OnIconize(wxIconizeEvent& event) {

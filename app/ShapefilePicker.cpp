@@ -1,6 +1,8 @@
 #include "app/ShapefilePicker.h"
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <wx/dir.h>
 #include <wx/evtloop.h>
@@ -10,10 +12,7 @@
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 
-#ifdef __WXGTK__
-#include <gtk/gtk.h>
-#endif
-
+#include "app/GtkWidgets.h"
 #include "app/WxPlatform.h"
 #include "workspace/MergeWorkspace.h"
 #include "workspace/OutputNames.h"
@@ -53,24 +52,23 @@ wxString StartFolder(const wxString& previous) {
 // show; its location entry is opened holding it, as Ctrl+L would.
 void ShowInitialName([[maybe_unused]] wxFileDialog& picker, [[maybe_unused]] const wxString& name) {
 #ifdef __WXGTK__
-    struct Search {
-        static void Visit(GtkWidget* widget, gpointer found) {
-            if (*static_cast<GtkWidget**>(found) != nullptr) {
-                return;
-            }
-            if (GTK_IS_FILE_CHOOSER_WIDGET(widget)) {
-                *static_cast<GtkWidget**>(found) = widget;
-            } else if (GTK_IS_CONTAINER(widget)) {
-                gtk_container_forall(GTK_CONTAINER(widget), Visit, found);
-            }
-        }
-    };
-    GtkWidget* chooser = nullptr;
-    Search::Visit(picker.GetHandle(), &chooser);
-    if (chooser != nullptr) {
+    if (GtkWidget* chooser = FindGtkWidget(picker.GetHandle(), GTK_TYPE_FILE_CHOOSER_WIDGET)) {
         g_signal_emit_by_name(chooser, "location-popup", static_cast<const char*>(name.utf8_str()));
     }
 #endif
+}
+
+// The names of the files in folder; none when it cannot be read.
+wxArrayString NamesIn(const wxString& folder) {
+    wxArrayString names;
+    const wxLogNull quiet;
+    wxDir dir(folder);
+    wxString name;
+    for (bool more = dir.IsOpened() && dir.GetFirst(&name, wxEmptyString, wxDIR_FILES); more;
+         more = dir.GetNext(&name)) {
+        names.push_back(name);
+    }
+    return names;
 }
 
 // The file meant by path: path itself when it names a file; for a name typed without an
@@ -83,15 +81,7 @@ std::optional<wxString> ExistingShapefile(const wxString& path) {
     if (typed.HasExt()) {
         return std::nullopt;
     }
-    const wxString upperCase = path + L".SHP";
-    if (wxFileName::FileExists(upperCase)) {
-        return upperCase;
-    }
-    const wxLogNull quiet;  // an unreadable folder simply holds no match
-    wxDir folder(typed.GetPath());
-    wxString name;
-    for (bool more = folder.IsOpened() && folder.GetFirst(&name, wxEmptyString, wxDIR_FILES); more;
-         more = folder.GetNext(&name)) {
+    for (const wxString& name : NamesIn(typed.GetPath())) {
         if (name.CmpNoCase(typed.GetFullName() + L".SHP") == 0) {
             return wxFileName(typed.GetPath(), name).GetFullPath();
         }
@@ -101,13 +91,10 @@ std::optional<wxString> ExistingShapefile(const wxString& path) {
 
 // The files of an earlier merge in folder, as the folder lists them.
 wxArrayString EarlierOutputs(const wxString& folder) {
+    const std::vector<std::string> outputs = tramelo::OutputNames();
     wxArrayString found;
-    const wxLogNull quiet;
-    wxDir dir(folder);
-    wxString name;
-    for (bool more = dir.IsOpened() && dir.GetFirst(&name, wxEmptyString, wxDIR_FILES); more;
-         more = dir.GetNext(&name)) {
-        for (const std::string& output : tramelo::OutputNames()) {
+    for (const wxString& name : NamesIn(folder)) {
+        for (const std::string& output : outputs) {
             if (name.CmpNoCase(wxString::FromUTF8(output)) == 0) {
                 found.push_back(name);
             }
@@ -130,10 +117,9 @@ bool MayReplace(wxWindow* owner, const wxString& folder, const wxArrayString& ou
 wxString PickInputShapefile(wxWindow* owner, const wxString& title, const wxString& initialName) {
     wxString previous;
     for (;;) {
-        wxFileDialog picker(owner, title, StartFolder(previous),
-                            previous.empty() ? initialName : wxFileName(previous).GetFullName(),
-                            kShapefileFilter, kOpenStyle);
-        ShowInitialName(picker, previous.empty() ? initialName : wxFileName(previous).GetFullName());
+        const wxString name = previous.empty() ? initialName : wxFileName(previous).GetFullName();
+        wxFileDialog picker(owner, title, StartFolder(previous), name, kShapefileFilter, kOpenStyle);
+        ShowInitialName(picker, name);
         if (picker.ShowModal() != wxID_OK) {
             return wxEmptyString;
         }

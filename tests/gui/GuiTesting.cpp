@@ -4,9 +4,7 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
-#ifdef __WXGTK__
-#include <gtk/gtk.h>
-#endif
+#include "app/GtkWidgets.h"
 
 namespace {
 
@@ -25,27 +23,6 @@ constexpr long kPickerFlags = wxFD_OPEN | wxFD_SAVE | wxFD_OVERWRITE_PROMPT | wx
 constexpr int kWatchdogMilliseconds = 20000;
 
 #ifdef __WXGTK__
-// The first widget of this type under widget, internal children included.
-GtkWidget* Find(GtkWidget* widget, GType type) {
-    struct Search {
-        GType type;
-        GtkWidget* found = nullptr;
-        static void Visit(GtkWidget* widget, gpointer data) {
-            Search& search = *static_cast<Search*>(data);
-            if (search.found != nullptr) {
-                return;
-            }
-            if (G_TYPE_CHECK_INSTANCE_TYPE(widget, search.type)) {
-                search.found = widget;
-            } else if (GTK_IS_CONTAINER(widget)) {
-                gtk_container_forall(GTK_CONTAINER(widget), Visit, data);
-            }
-        }
-    } search{type};
-    Search::Visit(widget, &search);
-    return search.found;
-}
-
 // What the user sees of the real GTK chooser: the first filter takes .shp in either case and
 // nothing else, and an open picker shows its initial name in the name box.
 void CheckChooser(wxFileDialog* picker, const wxString& initialName) {
@@ -64,7 +41,7 @@ void CheckChooser(wxFileDialog* picker, const wxString& initialName) {
     }
     if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_OPEN) {
         // The location entry, not the search entry beside it.
-        GtkWidget* entry = Find(picker->GetHandle(), g_type_from_name("GtkFileChooserEntry"));
+        GtkWidget* entry = FindGtkWidget(picker->GetHandle(), g_type_from_name("GtkFileChooserEntry"));
         ASSERT_NE(entry, nullptr) << "no name box in the open picker";
         EXPECT_EQ(Utf8(wxString::FromUTF8(gtk_entry_get_text(GTK_ENTRY(entry)))), Utf8(initialName));
     }
@@ -126,7 +103,7 @@ int ExpectPicker::OnInvoked(wxFileDialog* picker) const {
     // The user types into the open picker's name box: a name that need not exist, which
     // SetPath could not select.
     if (gtk_file_chooser_get_action(GTK_FILE_CHOOSER(picker->GetHandle())) == GTK_FILE_CHOOSER_ACTION_OPEN) {
-        GtkWidget* entry = Find(picker->GetHandle(), g_type_from_name("GtkFileChooserEntry"));
+        GtkWidget* entry = FindGtkWidget(picker->GetHandle(), g_type_from_name("GtkFileChooserEntry"));
         gtk_entry_set_text(GTK_ENTRY(entry), answer_.utf8_str());
     } else {
         picker->SetPath(answer_);

@@ -14,14 +14,14 @@
 # dialog opens as the top window with the focus, stays over the main window when that is
 # clicked, and cannot be minimised away. Without it, the X display must have no window
 # manager (the keyboard then follows the pointer).
-# Needs xdotool, xprop and ImageMagick; exits 77 (skipped) when a tool is missing.
+# Needs xdotool, xprop, xwininfo and ImageMagick; exits 77 (skipped) when a tool is missing.
 set -u
 program=$(realpath "$1")
 samples=$2
 shots=$3
 manager=${4:-}
 
-for tool in xdotool xprop import convert $manager; do
+for tool in xdotool xprop xwininfo import convert $manager; do
   if ! command -v "$tool" > /dev/null; then
     echo "skipped: $tool is not installed"
     exit 77
@@ -179,13 +179,13 @@ pick "Selezione RT_ITIN.SHP" "$PWD/RT_ITIN"
 keys "$dialog_title" Tab > /dev/null
 sleep 0.5
 shot="$shots/main${manager:+-$manager}.png"
-origin=$(xdotool getwindowgeometry "$frame" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
-set -- $origin
-# The top-left corner of the client area shows the ground around the picture, once the
-# closed picker no longer covers it (a slow build may take a moment).
+set -- $(xwininfo -id "$frame" | sed -n 's/.*Absolute upper-left [XY]: *\([0-9]*\)/\1/p; s/.*Width: *\([0-9]*\)/\1/p; s/.*Height: *\([0-9]*\)/\1/p' | tr '\n' ' ')
+# The bottom-left corner of the client area shows the ground around the picture, once the
+# closed picker no longer covers it (a slow build may take a moment). The dialog never
+# reaches down there, wherever a window manager puts it over the main window.
 for _ in $(seq 20); do
   import -window root -crop 680x560+0+0 +repage "$shot" || fail "no screenshot"
-  corner=$(convert "$shot" -format "%[hex:p{$(($1 + 2)),$(($2 + 2))}]" info:)
+  corner=$(convert "$shot" -format "%[hex:p{$(($1 + 2)),$(($2 + $4 - 3))}]" info:)
   [ "$corner" = "808080" ] && break
   sleep 0.2
 done

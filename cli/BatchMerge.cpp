@@ -204,6 +204,8 @@ int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ost
         }
         if (i + 1 < request.inputs.size()) {
             readAhead.expectShapefile(request.inputs[i + 1].path);
+        } else {
+            readAhead.expectNoMore();
         }
         const Input& input = request.inputs[i];
         platform.setInput(input.path);

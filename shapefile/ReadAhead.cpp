@@ -13,6 +13,9 @@ namespace {
 
 // Buffers come in whole mebibytes, so that one serves the next file of about the same size.
 constexpr std::size_t kBufferStep = 1024 * 1024;
+// Enough for the files of an input of each kind; beyond that the smallest go, so that files
+// growing in size do not leave a trail of buffers too small for any of them.
+constexpr std::size_t kSpareBuffers = 8;
 
 }  // namespace
 
@@ -86,6 +89,14 @@ void ReadAhead::expectShapefile(const std::string& shpPath) {
     changed_.notify_all();
 }
 
+void ReadAhead::expectNoMore() {
+    {
+        const std::lock_guard lock(mutex_);
+        noMore_ = true;
+    }
+    changed_.notify_all();
+}
+
 std::unique_ptr<InputFile> ReadAhead::openForReading(const std::string& path) {
     std::unique_lock lock(mutex_);
     const auto named = std::find_if(pending_.begin(), pending_.end(),
@@ -119,16 +130,14 @@ void ReadAhead::work() {
             return pending.state == State::Waiting;
         });
         if (next == pending_.end()) {
-            // Nothing named to read: the spare buffers would only hold memory until the end.
-            for (Buffer& buffer : spare_) {
-                Free(buffer);
+            // With nothing more to come, the spare buffers would only hold memory until the end.
+            if (noMore_) {
+                for (Buffer& buffer : spare_) {
+                    Free(buffer);
+                }
+                spare_.clear();
             }
-            spare_.clear();
-            changed_.wait(lock, [&] {
-                return stopping_ || std::any_of(pending_.begin(), pending_.end(), [](const Pending& pending) {
-                           return pending.state == State::Waiting;
-                       });
-            });
+            changed_.wait(lock, [&] { return stopping_ || anyWaiting() || (noMore_ && !spare_.empty()); });
             if (stopping_) {
                 return;
             }
@@ -169,8 +178,13 @@ void ReadAhead::work() {
 }
 
 ReadAhead::Buffer ReadAhead::takeBuffer(std::size_t size) {
-    const auto fits = std::find_if(spare_.begin(), spare_.end(),
-                                   [&](const Buffer& buffer) { return buffer.capacity >= size; });
+    // The smallest that fits, so that a large buffer stays for a large file.
+    auto fits = spare_.end();
+    for (auto spare = spare_.begin(); spare != spare_.end(); ++spare) {
+        if (spare->capacity >= size && (fits == spare_.end() || spare->capacity < fits->capacity)) {
+            fits = spare;
+        }
+    }
     if (fits != spare_.end()) {
         const Buffer buffer = *fits;
         spare_.erase(fits);
@@ -182,14 +196,24 @@ ReadAhead::Buffer ReadAhead::takeBuffer(std::size_t size) {
     return buffer;
 }
 
+bool ReadAhead::anyWaiting() const {
+    return std::any_of(pending_.begin(), pending_.end(),
+                       [](const Pending& pending) { return pending.state == State::Waiting; });
+}
+
 void ReadAhead::giveBack(Buffer buffer) {
     const std::lock_guard lock(mutex_);
-    const bool more = std::any_of(pending_.begin(), pending_.end(),
-                                  [](const Pending& pending) { return pending.state == State::Waiting; });
-    if (more) {
-        spare_.push_back(buffer);
-    } else {
+    if (noMore_ && !anyWaiting()) {
         Free(buffer);
+        return;
+    }
+    spare_.push_back(buffer);
+    if (spare_.size() > kSpareBuffers) {
+        const auto smallest = std::min_element(spare_.begin(), spare_.end(), [](const Buffer& a, const Buffer& b) {
+            return a.capacity < b.capacity;
+        });
+        Free(*smallest);
+        spare_.erase(smallest);
     }
 }
 

@@ -13,8 +13,10 @@
 //
 // Only a few files are ever held: the thread reads the next input after the caller has
 // named it, and a file is handed over once. A file larger than kLargestFile is left to be
-// read as usual. Buffers are reused for the files that follow, so that later files are read
-// into memory already there.
+// read as usual. A file's buffer, once the file is closed, is kept for the files that
+// follow, so that they are read into memory already there rather than into new pages the
+// system must find and zero; once the caller has said that no input follows and the last
+// one is read, the buffers left over are given back.
 
 #include <condition_variable>
 #include <cstddef>
@@ -42,6 +44,8 @@ public:
 
     // The input that comes next: its .SHP at shpPath and the companions found beside it.
     void expectShapefile(const std::string& shpPath);
+    // No input is named after the ones named so far: the spare buffers go once those are read.
+    void expectNoMore();
 
     std::unique_ptr<InputFile> openForReading(const std::string& path) override;
     bool exists(const std::string& path) override { return inner_.exists(path); }
@@ -73,6 +77,7 @@ private:
     void work();
     void readOne(Pending& pending);
     Buffer takeBuffer(std::size_t size);  // REQUIRES: mutex_ held
+    bool anyWaiting() const;              // REQUIRES: mutex_ held
     void giveBack(Buffer buffer);
     static void Free(Buffer& buffer);
 
@@ -83,6 +88,7 @@ private:
     std::condition_variable changed_;
     std::deque<Pending> pending_;  // in the order named; a file leaves when it is opened
     std::vector<Buffer> spare_;
+    bool noMore_ = false;
     bool stopping_ = false;
     std::thread worker_;  // last, so that it starts once everything else is there
 };

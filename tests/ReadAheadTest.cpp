@@ -3,6 +3,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,33 @@ TEST(ReadAheadTest, NamedInputsAreReadOnceAndHandedOverWhole) {
         EXPECT_EQ(counting.opened, 10);
         EXPECT_THROW(ahead.openForReading("/in/none.shp"), FileError);
     }
+}
+
+// An input named after the one before was imported is read into the buffers that one gave
+// back, not into new memory (taken meanwhile, memory given back would be elsewhere).
+TEST(ReadAheadTest, LaterInputsReuseTheBuffersOfEarlierOnes) {
+    MemoryFileSystem memory;
+    for (const char* name : {"a", "b"}) {
+        StopsShapefile({{"F1", name, 1, 1}}).install(memory, std::string("/in/") + name + ".shp", "shx", "dbf");
+    }
+    ReadAhead ahead(memory);
+    const auto import = [&](const std::string& stem) {
+        std::set<const std::uint8_t*> buffers;
+        std::vector<std::unique_ptr<InputFile>> open;  // all closed at the end, as an import does
+        for (const char* extension : {".shp", ".shx", ".dbf", ".prj"}) {
+            InputFile& file = *open.emplace_back(ahead.openForReading(stem + extension));
+            const auto bytes = file.read(static_cast<std::size_t>(file.size()));
+            EXPECT_EQ(std::string(bytes.begin(), bytes.end()), memory.text(stem + extension));
+            buffers.insert(bytes.data());
+        }
+        return buffers;
+    };
+    ahead.expectShapefile("/in/a.shp");
+    const std::set<const std::uint8_t*> first = import("/in/a");
+    const std::vector<std::vector<char>> meanwhile(4, std::vector<char>(1024 * 1024));
+    ahead.expectShapefile("/in/b.shp");
+    ahead.expectNoMore();
+    EXPECT_EQ(import("/in/b"), first);
 }
 
 // A named file that is gone when the thread comes to it fails to open as it would have.

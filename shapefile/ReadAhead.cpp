@@ -12,10 +12,10 @@ namespace tramelo {
 namespace {
 
 // Buffers come in whole mebibytes, so that one serves the next file of about the same size.
+// A small file (a .prj, a .cpg, the index of a few routes) gets a buffer of its own size that
+// is not kept: a kept mebibyte would hold all its pages for a file of a few bytes.
 constexpr std::size_t kBufferStep = 1024 * 1024;
-// Enough for the files of an input of each kind; beyond that the smallest go, so that files
-// growing in size do not leave a trail of buffers too small for any of them.
-constexpr std::size_t kSpareBuffers = 8;
+constexpr std::size_t kSmallFile = 256 * 1024;
 
 }  // namespace
 
@@ -130,13 +130,13 @@ void ReadAhead::work() {
             return pending.state == State::Waiting;
         });
         if (next == pending_.end()) {
-            // With nothing more to come, the spare buffers would only hold memory until the end.
-            if (noMore_) {
-                for (Buffer& buffer : spare_) {
-                    Free(buffer);
-                }
-                spare_.clear();
+            // Buffers still spare once the files named are read fitted none of them: they would
+            // only hold memory. The files being imported now give theirs back after this, for
+            // the next input named.
+            for (Buffer& buffer : spare_) {
+                Free(buffer);
             }
+            spare_.clear();
             changed_.wait(lock, [&] { return stopping_ || anyWaiting() || (noMore_ && !spare_.empty()); });
             if (stopping_) {
                 return;
@@ -178,6 +178,12 @@ void ReadAhead::work() {
 }
 
 ReadAhead::Buffer ReadAhead::takeBuffer(std::size_t size) {
+    if (size < kSmallFile) {
+        Buffer buffer;
+        buffer.capacity = std::max<std::size_t>(1, size);
+        buffer.bytes = static_cast<std::uint8_t*>(LargeBlockMemory()->allocate(buffer.capacity));
+        return buffer;
+    }
     // The smallest that fits, so that a large buffer stays for a large file.
     auto fits = spare_.end();
     for (auto spare = spare_.begin(); spare != spare_.end(); ++spare) {
@@ -203,18 +209,11 @@ bool ReadAhead::anyWaiting() const {
 
 void ReadAhead::giveBack(Buffer buffer) {
     const std::lock_guard lock(mutex_);
-    if (noMore_ && !anyWaiting()) {
+    if (buffer.capacity < kSmallFile || (noMore_ && !anyWaiting())) {
         Free(buffer);
         return;
     }
     spare_.push_back(buffer);
-    if (spare_.size() > kSpareBuffers) {
-        const auto smallest = std::min_element(spare_.begin(), spare_.end(), [](const Buffer& a, const Buffer& b) {
-            return a.capacity < b.capacity;
-        });
-        Free(*smallest);
-        spare_.erase(smallest);
-    }
 }
 
 void ReadAhead::Free(Buffer& buffer) {

@@ -61,8 +61,11 @@ void ShowMessageBox(wxWindow* owner, const wxString& text, MessageKind kind) {
     case MessageKind::Warning: icon = wxICON_WARNING; break;
     case MessageKind::Information: break;
     }
-    // A box raised during an import or export is read with the normal pointer.
+#ifndef __WXMSW__
+    // A box raised during an import or export is read with the normal pointer. (wxMSW lacks
+    // the suspender, and its native box, being no wx window, shows its own arrow anyway.)
     wxBusyCursorSuspender normalCursor;
+#endif
     wxMessageBox(text, wxTheApp->GetAppName(), wxOK | icon | wxCENTRE, owner);
 }
 
@@ -84,6 +87,11 @@ wxString MessageText(const Message& message) {
 }
 
 wxString Cp1252Text(std::string_view bytes) {
+#ifdef __WXMSW__
+    // Windows' own conversion passes the five unassigned bytes through as C1 controls, which
+    // a list or a box shows as nothing at all: the core's table marks them as on GTK.
+    return wxString::FromUTF8(tramelo::Cp1252ToUtf8(bytes));
+#else
     const wxCSConv cp1252(wxFONTENCODING_CP1252);
     wxString text(bytes.data(), cp1252, bytes.size());
     if (text.empty() && !bytes.empty()) {
@@ -93,6 +101,7 @@ wxString Cp1252Text(std::string_view bytes) {
         text = wxString::FromUTF8(tramelo::Cp1252ToUtf8(bytes));
     }
     return text;
+#endif
 }
 
 std::string CorePath(const wxString& path) {

@@ -31,7 +31,7 @@ cmake --build "$build" -j "$jobs"
 # Self-contained: a copy of the .exe alone runs on a Windows machine.
 for exe in "$build/app/tramelo.exe" "$build/cli/tramelo-merge.exe"; do
   foreign=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' |
-    grep -viE '^(kernel32|user32|gdi32|comdlg32|comctl32|shell32|ole32|oleaut32|advapi32|uuid|winspool|rpcrt4|uxtheme|shlwapi|version|wininet|oleacc|msvcrt|ws2_32|winmm|imm32|api-ms-win-[a-z0-9-]+)\.dll$' || true)
+    grep -viE '^(kernel32|user32|gdi32|comdlg32|comctl32|shell32|ole32|oleaut32|advapi32|uuid|winspool|rpcrt4|uxtheme|shlwapi|version|wininet|oleacc|msvcrt|ws2_32|winmm|imm32|winhttp|api-ms-win-[a-z0-9-]+)\.dll$|^winspool\.drv$' || true)
   if [ -n "$foreign" ]; then
     echo "$exe needs DLLs that Windows does not have: $foreign" >&2
     exit 1

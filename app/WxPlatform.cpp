@@ -12,6 +12,19 @@
 using tramelo::Message;
 using tramelo::MessageKind;
 
+namespace {
+
+// A box raised during an import or export is read with the normal pointer. wxMSW has no
+// suspender (its library lacks the stored cursor), and its native boxes, being no wx
+// windows, show their own arrow anyway.
+struct NormalCursor {
+#ifndef __WXMSW__
+    wxBusyCursorSuspender suspender;
+#endif
+};
+
+}  // namespace
+
 void WxPlatform::showMessage(const Message& message) {
     ShowMessageBox(owner_, MessageText(message), message.kind());
 }
@@ -61,17 +74,13 @@ void ShowMessageBox(wxWindow* owner, const wxString& text, MessageKind kind) {
     case MessageKind::Warning: icon = wxICON_WARNING; break;
     case MessageKind::Information: break;
     }
-#ifndef __WXMSW__
-    // A box raised during an import or export is read with the normal pointer. (wxMSW lacks
-    // the suspender, and its native box, being no wx window, shows its own arrow anyway.)
-    wxBusyCursorSuspender normalCursor;
-#endif
+    [[maybe_unused]] const NormalCursor normalCursor;
     wxMessageBox(text, wxTheApp->GetAppName(), wxOK | icon | wxCENTRE, owner);
 }
 
 bool AskYesNo(wxWindow* owner, const wxString& text) {
     ShowIconsInMessageBoxes();
-    wxBusyCursorSuspender normalCursor;
+    [[maybe_unused]] const NormalCursor normalCursor;
     wxMessageDialog question(owner, text, wxTheApp->GetAppName(),
                              wxYES_NO | wxNO_DEFAULT | wxICON_WARNING | wxCENTRE);
     question.SetYesNoLabels(L"&Sì", L"&No");

@@ -42,20 +42,27 @@ done
 export WINEPREFIX="$PWD/$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 trap 'wineserver -k 2> /dev/null || true' EXIT
-# One server for the whole run: one that exits between two tests drops the next one's
-# connection. (It fails only when a server of this prefix is running already.)
-wineserver -p 2> /dev/null || true
 wineboot --init > /dev/null 2>&1 || true   # creates the prefix once, before the tests run side by side
 
 # Wine's windows are X windows: the desktop program's tests get a display of their own (the
-# core tests' emulator leaves it out).
+# core tests' emulator leaves it out). Wine's desktop process takes the display of the first
+# program that needs it, and every later window of the same Wine server goes there: so each
+# display gets a server of its own, one for all the commands on it (a server that exits
+# between two tests drops the next one's connection), and its desktop is started on it
+# before anything else can start it without one.
 headless() {
-  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"
+  wineserver -k 2> /dev/null || true
+  wineserver -w
+  wineserver -p
+  local status=0
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+    sh -c 'wineboot --init > /dev/null 2>&1 && exec "$@"' headless "$@" || status=$?
+  wineserver -k 2> /dev/null || true
+  return $status
 }
 
 echo "== core tests and desktop program tests under Wine =="
 headless ctest --test-dir "$build" --output-on-failure -j "$jobs"
-wineserver -k 2> /dev/null || true   # its desktop window belonged to that display
 
 echo "== the samples merged under Wine and on Linux =="
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release \

@@ -8,6 +8,10 @@
 #ifdef __WXGTK__
 #include <gtk/gtk.h>
 #endif
+#ifdef __WXMSW__
+#include <wx/modalhook.h>
+#include <wx/msw/wrapwin.h>
+#endif
 
 using tramelo::Message;
 using tramelo::MessageKind;
@@ -22,6 +26,32 @@ struct NormalCursor {
     wxBusyCursorSuspender suspender;
 #endif
 };
+
+#ifdef __WXMSW__
+// Windows' standard message box. wxMSW would show a task dialog instead, which sets the first
+// line of the text apart as a large heading; here every line reads alike, as in any other
+// program's box. The tests' modal hooks still see it as a wxMessageDialog.
+class PlainMessageBox : public wxMessageDialog {
+public:
+    using wxMessageDialog::wxMessageDialog;
+
+    int ShowModal() override {
+        WX_HOOK_MODAL_DIALOG();
+        UINT icon = MB_ICONINFORMATION;
+        switch (GetMessageDialogStyle() & wxICON_MASK) {
+        case wxICON_ERROR: icon = MB_ICONERROR; break;
+        case wxICON_WARNING: icon = MB_ICONWARNING; break;
+        default: break;
+        }
+        wxWindow* const owner = GetParent();
+        ::MessageBoxW(owner != nullptr ? static_cast<HWND>(owner->GetHWND()) : nullptr, GetMessage().wc_str(),
+                      GetCaption().wc_str(), MB_OK | icon);
+        return wxID_OK;
+    }
+};
+#else
+using PlainMessageBox = wxMessageDialog;
+#endif
 
 }  // namespace
 
@@ -75,7 +105,8 @@ void ShowMessageBox(wxWindow* owner, const wxString& text, MessageKind kind) {
     case MessageKind::Information: break;
     }
     [[maybe_unused]] const NormalCursor normalCursor;
-    wxMessageBox(text, wxTheApp->GetAppName(), wxOK | icon | wxCENTRE, owner);
+    PlainMessageBox box(owner, text, wxTheApp->GetAppName(), wxOK | icon | wxCENTRE);
+    box.ShowModal();
 }
 
 bool AskYesNo(wxWindow* owner, const wxString& text) {

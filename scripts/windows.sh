@@ -43,6 +43,10 @@ export WINEPREFIX="$PWD/$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="msc
 unset DISPLAY WAYLAND_DISPLAY
 trap 'wineserver -k 2> /dev/null || true' EXIT
 wineboot --init > /dev/null 2>&1 || true   # creates the prefix once, before the tests run side by side
+# Debian's Wine 8 does not look for fonts-wine's fonts where that package puts them: without
+# them every face, MS Sans Serif and Tahoma too, is made from DejaVu Sans, whose wider letters
+# give other dialog units than Windows' fonts. In the prefix's Fonts folder Wine finds them.
+cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 
 # Wine's windows are X windows: the desktop program's tests get a display of their own (the
 # core tests' emulator leaves it out). Wine's desktop process takes the display of the first

@@ -1,5 +1,24 @@
 #include "app/Artwork.h"
 
+#ifdef __WXMSW__
+
+// The Windows build of wx decodes no PNG; the same artwork is in the program's resources
+// (resources/tramelo.rc), where Windows itself reads it.
+
+wxBitmap LoadPicture() {
+    wxBitmap picture(wxT("#102"), wxBITMAP_TYPE_BMP_RESOURCE);
+    // wx masks out light grey, RGB(192, 192, 192), in every bitmap it loads from resources:
+    // here that is the figure's own colour.
+    picture.SetMask(nullptr);
+    return picture;
+}
+
+wxIcon LoadAppIcon() {
+    return wxIcon(wxT("#101"), wxBITMAP_TYPE_ICO_RESOURCE, 32, 32);
+}
+
+#else
+
 #include <wx/image.h>
 
 #include "ArtworkPng.h"  // generated from resources/*.png
@@ -25,3 +44,5 @@ wxIcon LoadAppIcon() {
     icon.CopyFromBitmap(FromPng(kIconPng, sizeof kIconPng));
     return icon;
 }
+
+#endif

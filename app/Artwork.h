@@ -1,6 +1,7 @@
 #pragma once
 
-// The program's artwork, built into the executable from resources/*.png.
+// The program's artwork, built into the executable: from resources/*.png, or on Windows as
+// the resources of resources/tramelo.rc.
 
 #include <wx/bitmap.h>
 #include <wx/icon.h>

@@ -8,9 +8,52 @@
 #ifdef __WXGTK__
 #include <gtk/gtk.h>
 #endif
+#ifdef __WXMSW__
+#include <wx/modalhook.h>
+#include <wx/msw/wrapwin.h>
+#endif
 
 using tramelo::Message;
 using tramelo::MessageKind;
+
+namespace {
+
+// A box raised during an import or export is read with the normal pointer. wxMSW has no
+// suspender (its library lacks the stored cursor), and its native boxes, being no wx
+// windows, show their own arrow anyway.
+struct NormalCursor {
+#ifndef __WXMSW__
+    wxBusyCursorSuspender suspender;
+#endif
+};
+
+#ifdef __WXMSW__
+// Windows' standard message box. wxMSW would show a task dialog instead, which sets the first
+// line of the text apart as a large heading; here every line reads alike, as in any other
+// program's box. The tests' modal hooks still see it as a wxMessageDialog.
+class PlainMessageBox : public wxMessageDialog {
+public:
+    using wxMessageDialog::wxMessageDialog;
+
+    int ShowModal() override {
+        WX_HOOK_MODAL_DIALOG();
+        UINT icon = MB_ICONINFORMATION;
+        switch (GetMessageDialogStyle() & wxICON_MASK) {
+        case wxICON_ERROR: icon = MB_ICONERROR; break;
+        case wxICON_WARNING: icon = MB_ICONWARNING; break;
+        default: break;
+        }
+        wxWindow* const owner = GetParent();
+        ::MessageBoxW(owner != nullptr ? static_cast<HWND>(owner->GetHWND()) : nullptr, GetMessage().wc_str(),
+                      GetCaption().wc_str(), MB_OK | icon);
+        return wxID_OK;
+    }
+};
+#else
+using PlainMessageBox = wxMessageDialog;
+#endif
+
+}  // namespace
 
 void WxPlatform::showMessage(const Message& message) {
     ShowMessageBox(owner_, MessageText(message), message.kind());
@@ -61,14 +104,14 @@ void ShowMessageBox(wxWindow* owner, const wxString& text, MessageKind kind) {
     case MessageKind::Warning: icon = wxICON_WARNING; break;
     case MessageKind::Information: break;
     }
-    // A box raised during an import or export is read with the normal pointer.
-    wxBusyCursorSuspender normalCursor;
-    wxMessageBox(text, wxTheApp->GetAppName(), wxOK | icon | wxCENTRE, owner);
+    [[maybe_unused]] const NormalCursor normalCursor;
+    PlainMessageBox box(owner, text, wxTheApp->GetAppName(), wxOK | icon | wxCENTRE);
+    box.ShowModal();
 }
 
 bool AskYesNo(wxWindow* owner, const wxString& text) {
     ShowIconsInMessageBoxes();
-    wxBusyCursorSuspender normalCursor;
+    [[maybe_unused]] const NormalCursor normalCursor;
     wxMessageDialog question(owner, text, wxTheApp->GetAppName(),
                              wxYES_NO | wxNO_DEFAULT | wxICON_WARNING | wxCENTRE);
     question.SetYesNoLabels(L"&Sì", L"&No");
@@ -84,6 +127,11 @@ wxString MessageText(const Message& message) {
 }
 
 wxString Cp1252Text(std::string_view bytes) {
+#ifdef __WXMSW__
+    // Windows' own conversion passes the five unassigned bytes through as C1 controls, which
+    // a list or a box shows as nothing at all: the core's table marks them as on GTK.
+    return wxString::FromUTF8(tramelo::Cp1252ToUtf8(bytes));
+#else
     const wxCSConv cp1252(wxFONTENCODING_CP1252);
     wxString text(bytes.data(), cp1252, bytes.size());
     if (text.empty() && !bytes.empty()) {
@@ -93,6 +141,7 @@ wxString Cp1252Text(std::string_view bytes) {
         text = wxString::FromUTF8(tramelo::Cp1252ToUtf8(bytes));
     }
     return text;
+#endif
 }
 
 std::string CorePath(const wxString& path) {

@@ -1,5 +1,6 @@
 # Cross-builds Windows (x86-64) programs with Debian's MinGW-w64, POSIX thread model:
-#   cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTRAMELO_GUI=OFF
+#   cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+#     -DwxWidgets_CONFIG_EXECUTABLE=<wxMSW>/bin/wx-config    (or -DTRAMELO_GUI=OFF)
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -9,6 +10,12 @@ set(CMAKE_CXX_COMPILER ${TRAMELO_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${TRAMELO_MINGW_TRIPLET}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TRAMELO_MINGW_TRIPLET})
+# A wxMSW installed elsewhere (scripts/wxmsw.sh), given by its wx-config: its headers and
+# libraries are target files too.
+if(wxWidgets_CONFIG_EXECUTABLE)
+  get_filename_component(TRAMELO_WXMSW_PREFIX "${wxWidgets_CONFIG_EXECUTABLE}/../.." ABSOLUTE)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${TRAMELO_WXMSW_PREFIX})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -5,7 +5,10 @@
                   (palette index 0) on a mid-grey ground (index 1); the top-left pixel is ground
     icon.png      32 x 32, 16-colour palette with a transparent background: a bus seen from the
                   front
-    tramelo.ico   the same icon for the Windows resource script
+    picture.bmp   the picture as a 1-bit Windows bitmap (same palette), bitmap 102 of the
+                  Windows resource script: the Windows build decodes no PNG
+    tramelo.ico   the icon as a Windows icon (4-bit image and 1-bit mask), icon 101 of the
+                  resource script
 
 Only the standard library is used, so the files can be remade anywhere: python3 make_artwork.py
 """
@@ -23,22 +26,13 @@ def png(width, height, rows, bit_depth, palette, transparent=()):
         body = kind + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
-    per_byte = 8 // bit_depth
-    raw = bytearray()
-    for row in rows:
-        raw.append(0)  # no filter
-        for start in range(0, width, per_byte):
-            byte = 0
-            for i in range(per_byte):
-                index = row[start + i] if start + i < width else 0
-                byte |= index << (8 - bit_depth * (i + 1))
-            raw.append(byte)
+    raw = b"".join(b"\0" + pack_row(row, width, bit_depth) for row in rows)  # no filter
     out = b"\x89PNG\r\n\x1a\n"
     out += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, bit_depth, 3, 0, 0, 0))
     out += chunk(b"PLTE", b"".join(bytes(colour) for colour in palette))
     if transparent:
         out += chunk(b"tRNS", bytes(transparent))
-    out += chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+    out += chunk(b"IDAT", zlib.compress(raw, 9))
     out += chunk(b"IEND", b"")
     return out
 
@@ -81,7 +75,31 @@ class Canvas:
             self.disc(x, y, width // 2, colour)
 
 
-def picture():
+def bmp(width, height, rows, bit_depth, palette):
+    """A bottom-up palette BMP; rows hold one palette index per pixel."""
+    stride = (width * bit_depth + 31) // 32 * 4
+    pixels = b"".join(pack_row(row, width, bit_depth).ljust(stride, b"\0") for row in reversed(rows))
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bit_depth, 0, len(pixels), 2835, 2835,
+                       len(palette), 0)
+    offset = 14 + len(info) + len(colours)
+    return struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset) + info + colours + pixels
+
+
+def pack_row(row, width, bit_depth):
+    """Pixels packed most significant first, as both PNG and BMP store them."""
+    per_byte = 8 // bit_depth
+    out = bytearray()
+    for start in range(0, width, per_byte):
+        byte = 0
+        for i in range(per_byte):
+            index = row[start + i] if start + i < width else 0
+            byte |= index << (8 - bit_depth * (i + 1))
+        out.append(byte)
+    return bytes(out)
+
+
+def picture_canvas():
     LIGHT, GROUND = 0, 1
     c = Canvas(378, 400, GROUND)
 
@@ -118,10 +136,13 @@ def picture():
         c.rect(x, 366, x + 30, 372, LIGHT)
 
     assert c.rows[0][0] == GROUND
-    return png(c.width, c.height, c.rows, 1, [(192, 192, 192), (128, 128, 128)])
+    return c
 
 
-def icon():
+PICTURE_PALETTE = [(192, 192, 192), (128, 128, 128)]
+
+
+def icon_canvas():
     CLEAR, OUTLINE, BODY, GLASS, LAMP, TYRE, SIGN = range(7)
     palette = [(0, 0, 0), (40, 40, 48), (224, 122, 34), (176, 210, 236), (255, 230, 120),
                (24, 24, 24), (250, 250, 250)]
@@ -140,20 +161,32 @@ def icon():
     c.rect(13, 22, 19, 23, OUTLINE)     # grille
     c.rect(2, 9, 4, 14, OUTLINE)        # mirrors
     c.rect(28, 9, 30, 14, OUTLINE)
-    return png(32, 32, c.rows, 4, palette, transparent=[0])
+    return c, palette
 
 
-def ico(png_bytes, size):
-    """An .ico holding one PNG image (understood by Windows Vista and later)."""
+def ico(c, palette):
+    """An .ico with one 16-colour image and its transparency mask, the form every Windows
+    version (and Wine) reads; palette index 0 is transparent."""
+    size = c.width
+    xor = b"".join(pack_row(row, size, 4) for row in reversed(c.rows))
+    mask_rows = [[1 if index == 0 else 0 for index in row] for row in reversed(c.rows)]
+    mask = b"".join(pack_row(row, size, 1).ljust(4, b"\0") for row in mask_rows)
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    # The height counts the image and the mask.
+    info = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 4, 0, len(xor) + len(mask), 0, 0, 0, 0)
+    image = info + colours + xor + mask
     header = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(png_bytes), 6 + 16)
-    return header + entry + png_bytes
+    entry = struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), 6 + 16)
+    return header + entry + image
 
 
 def main():
-    icon_png = icon()
-    for name, data in (("picture.png", picture()), ("icon.png", icon_png),
-                       ("tramelo.ico", ico(icon_png, 32))):
+    picture = picture_canvas()
+    icon, icon_palette = icon_canvas()
+    for name, data in (("picture.png", png(picture.width, picture.height, picture.rows, 1, PICTURE_PALETTE)),
+                       ("picture.bmp", bmp(picture.width, picture.height, picture.rows, 1, PICTURE_PALETTE)),
+                       ("icon.png", png(32, 32, icon.rows, 4, icon_palette, transparent=[0])),
+                       ("tramelo.ico", ico(icon, icon_palette))):
         with open(os.path.join(HERE, name), "wb") as out:
             out.write(data)
 

@@ -25,6 +25,9 @@ windows_packages=(
   g++-mingw-w64-x86-64-posix   # the cross compiler, its C library and Windows headers
   googletest                   # GoogleTest's sources, built for the target
   wine wine64                  # runs the Windows executables here
+  fonts-wine                   # Wine's own Tahoma, MS Sans Serif and Marlett, which its dialogs use
+  dpkg-dev                     # apt-get source unpacks wxWidgets' source with dpkg-source
+  xvfb xauth xdotool openbox imagemagick   # the desktop program under Wine, driven headless
 )
 
 case "${1:-test}" in

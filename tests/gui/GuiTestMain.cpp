@@ -30,10 +30,12 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();  // test discovery needs no display
     }
+#ifndef __WXMSW__
     // No accessibility bus, no Wayland, no settings daemon: a bare X server is all there is.
     setenv("NO_AT_BRIDGE", "1", 0);
     setenv("GDK_BACKEND", "x11", 0);
     setenv("GSETTINGS_BACKEND", "memory", 0);
+#endif
     wxApp::SetInstance(new TestApp);
     if (!wxEntryStart(argc, argv)) {
         std::fputs("cannot open a display: run under xvfb-run\n", stderr);

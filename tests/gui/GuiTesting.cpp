@@ -163,7 +163,8 @@ int RunModal(wxDialog& dialog, std::function<void()> script) {
     watchdog.StartOnce(kWatchdogMilliseconds);
     dialog.CallAfter([&dialog, script = std::move(script)] {
         script();
-        if (dialog.IsModal()) {
+        // wxMSW's IsModal() holds until ShowModal() returns; EndModal() hides the dialog at once.
+        if (dialog.IsModal() && dialog.IsShown()) {
             dialog.EndModal(kLeftOpen);
         }
     });

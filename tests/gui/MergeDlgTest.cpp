@@ -7,8 +7,12 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <wx/button.h>
+#include <wx/dcclient.h>
 #include <wx/listbox.h>
 #include <wx/uiaction.h>
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>
+#endif
 
 #include "app/MainFrame.h"
 #include "app/MergeDlg.h"
@@ -373,6 +377,15 @@ TEST_F(MergeDlgTest, ControlsFollowTheTemplateInDialogUnits) {
     // Dialog units of an 8-point font: the dialog fits within the main window.
     EXPECT_EQ(dialog.GetFont().GetPointSize(), 8);
     EXPECT_LE(dialog.GetSize().x, frame->GetSize().x);
+#ifdef __WXMSW__
+    // The face Windows really made the font from: a missing one is replaced without a word,
+    // and the layout would then follow another font's dialog units.
+    wxClientDC dc(&dialog);
+    dc.SetFont(dialog.GetFont());
+    wchar_t face[LF_FACESIZE] = {};
+    ::GetTextFaceW(static_cast<HDC>(dc.GetHDC()), LF_FACESIZE, face);
+    EXPECT_STREQ(face, L"MS Sans Serif");
+#endif
 
     struct Control {
         int id;
@@ -396,6 +409,9 @@ TEST_F(MergeDlgTest, ControlsFollowTheTemplateInDialogUnits) {
         const wxRect expected(dialog.ConvertDialogToPixels(control.units.GetPosition()),
                               dialog.ConvertDialogToPixels(control.units.GetSize()));
         EXPECT_EQ(window->GetRect(), expected) << control.id;
+        // The texts are in the font the units come from (wxMSW's controls would otherwise
+        // take the system's GUI font).
+        EXPECT_EQ(window->GetFont(), dialog.GetFont()) << control.id;
         if (control.label != nullptr) {
             EXPECT_EQ(Utf8(window->GetLabel()), control.label);
         } else {
@@ -420,7 +436,7 @@ TEST_F(MergeDlgTest, EnterPressesFine_UiSim) {
         // Without a window manager the keyboard follows the pointer.
         simulator.MouseMove(stops->GetScreenRect().GetLeftTop() + wxPoint(10, 10));
         simulator.Char(WXK_RETURN);
-        EXPECT_TRUE(WaitFor([&] { return !dialog.IsModal(); }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return !dialog.IsModal() || !dialog.IsShown(); }, 3000));  // see RunModal
     });
     EXPECT_EQ(result, wxID_CANCEL);
 }

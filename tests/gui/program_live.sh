@@ -50,27 +50,7 @@ if [ -n "$manager" ]; then
   done
 fi
 
-# The id of the visible window whose title matches, once it is there.
-window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2> /dev/null | head -n 1)
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
-# Waits until the window $2 titled $1 is no longer shown.
-gone() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "$1" 2> /dev/null | grep -qx "$2" || return 0
-    sleep 0.1
-  done
-  return 1
-}
+. "$(dirname "$0")/live_windows.sh"
 
 # Sends keys to the window with this title; echoes its id.
 keys() {

@@ -45,28 +45,9 @@ fail() {
 openbox > "$work/openbox.log" 2>&1 &
 pids+=($!)
 
-# The id of the visible window whose title matches, once it is there.
-window() {
-  local id
-  for _ in $(seq 300); do
-    id=$(xdotool search --onlyvisible --name "$1" 2> /dev/null | head -n 1) || true
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
-# Waits until the window $2 titled $1 is no longer shown.
-gone() {
-  for _ in $(seq 300); do
-    xdotool search --onlyvisible --name "$1" 2> /dev/null | grep -qx "$2" || return 0
-    sleep 0.1
-  done
-  return 1
-}
+# Wine's windows take their time: a wait lasts up to 30 s.
+live_wait=300
+. "$(dirname "$0")/live_windows.sh"
 
 # Gives the window $1 the focus (waiting at most 5 s for the window manager to do it).
 activate() {

@@ -194,18 +194,24 @@ int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ost
     }
 
     // The inputs are known from the start, so each is read while the one before is merged.
+    // The read-ahead hears as soon as the last one is named: the buffers of the files merged
+    // after that then go at once instead of waiting, unused, beside the last input.
     ReadAhead readAhead(files);
+    const auto expect = [&](std::size_t i) {
+        readAhead.expectShapefile(request.inputs[i].path);
+        if (i + 1 == request.inputs.size()) {
+            readAhead.expectNoMore();
+        }
+    };
     ConsolePlatform platform(readAhead, out, err);
     MergeWorkspace workspace(platform);
     bool allAcquired = true;
     for (std::size_t i = 0; i < request.inputs.size(); ++i) {
         if (i == 0) {
-            readAhead.expectShapefile(request.inputs[0].path);
+            expect(0);
         }
         if (i + 1 < request.inputs.size()) {
-            readAhead.expectShapefile(request.inputs[i + 1].path);
-        } else {
-            readAhead.expectNoMore();
+            expect(i + 1);
         }
         const Input& input = request.inputs[i];
         platform.setInput(input.path);

@@ -59,8 +59,9 @@ public:
         return ShapeResult::Taken;
     }
 
-    void takeTexts(std::int32_t i, std::string_view code, std::string_view description) override {
-        batch_->setTexts(i, code, description);
+    void takeTexts(std::int32_t i, std::string_view code, std::string_view description,
+                   bool textsStay) override {
+        batch_->setTexts(i, code, description, textsStay);
     }
 
     bool keepsShapeContent() const override { return contentStays_; }

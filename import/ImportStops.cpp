@@ -30,8 +30,8 @@ public:
         return ShapeResult::Taken;
     }
 
-    void takeTexts(std::int32_t i, std::string_view code, std::string_view name) override {
-        batch_->setTexts(i, code, name);
+    void takeTexts(std::int32_t i, std::string_view code, std::string_view name, bool textsStay) override {
+        batch_->setTexts(i, code, name, textsStay);
     }
 
     void mergeBatch(const std::string& path) override {

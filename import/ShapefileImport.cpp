@@ -207,6 +207,9 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
     }
     std::string convertedCode;  // the texts in code page 1252, for a file whose texts are UTF-8
     std::string convertedText;
+    // A .DBF held whole stays open until the merge, which then takes its texts from the file
+    // itself: no copy of them all is staged.
+    const bool recordsStay = reader.attributesStayValid();
     for (std::int32_t i = 0; i < count; ++i) {
         std::span<const std::uint8_t> record;
         if (!reader.nextAttributes(record)) {
@@ -258,10 +261,12 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
                                      .text(schema.messages.foreignAfter));
             rejected = true;
         } else if (readable) {
-            dataset.takeTexts(i, code, text);
+            dataset.takeTexts(i, code, text, recordsStay && codePage != CodePage::Utf8);
         }
     }
-    reader.releaseAttributes();
+    if (!recordsStay) {
+        reader.releaseAttributes();
+    }
     return rejected ? Verdict::Reject : Verdict::Merge;
 }
 
@@ -332,6 +337,7 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
     }
     workspace.companyCode = company;
     dataset.mergeBatch(path);
+    reader.releaseAttributes();
 
     // What the companions say of a merged file, before the shell lists it.
     if (codePage == CodePage::Unknown) {

@@ -35,7 +35,9 @@ public:
     // it holds a shape type and that the type is the dataset's.
     virtual ShapeResult takeShape(std::int32_t i, std::span<const std::uint8_t> content) = 0;
     // Attribute pass: the code (trailing white space removed) and the text of feature i.
-    virtual void takeTexts(std::int32_t i, std::string_view code, std::string_view text) = 0;
+    // textsStay: both stay valid until the merge (they lie in a .DBF held in memory whole),
+    // so the batch may refer to them instead of copying them.
+    virtual void takeTexts(std::int32_t i, std::string_view code, std::string_view text, bool textsStay) = 0;
     // Whether the batch refers to the record contents takeShape() was given, which must then
     // stay until the merge.
     virtual bool keepsShapeContent() const { return false; }

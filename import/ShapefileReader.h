@@ -64,6 +64,9 @@ public:
     bool startAttributePass();
     // The next .DBF record, deletion flag included; valid until the next call.
     bool nextAttributes(std::span<const std::uint8_t>& record);
+    // Whether the records nextAttributes() hands out stay valid as long as the reader lives
+    // (or until releaseAttributes()): so when the .DBF is held in memory whole.
+    bool attributesStayValid() const { return dbf_->holdsAllBytes(); }
     // Closes the .DBF once the attribute pass is over.
     void releaseAttributes();
 

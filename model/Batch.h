@@ -6,12 +6,14 @@
 //
 // The items, their texts and their points live in a staging arena: the workspace's, which
 // is reset after each file so that every file is staged in the same memory, or the batch's
-// own when it is made on its own.
+// own when it is made on its own. Texts that lie in a file held in memory until the merge
+// are not copied at all.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <memory_resource>
+#include <string_view>
 #include <vector>
 
 #include "base/Arena.h"
@@ -37,6 +39,9 @@ public:
 
 protected:
     Arena& arena() { return *arena_; }
+    // text itself when it stays valid as long as the batch (it lies in a file held in memory
+    // until the merge), else a copy in the staging arena.
+    std::string_view keep(std::string_view text, bool stays) { return stays ? text : arena().store(text); }
 
 private:
     static std::pmr::vector<Item> Items(std::int32_t count, Arena& arena) {

@@ -12,7 +12,7 @@
 
 namespace tramelo {
 
-// Its texts and points are copies kept by the batch.
+// Its texts are the batch's copies, or the file's own bytes while those stay in memory.
 struct RouteBatchItem {
     std::optional<PolylineGeometry> geometry;
     std::string_view code;
@@ -34,12 +34,12 @@ public:
         }
     }
 
-    // Replaces the texts of item i with copies of code and description; does nothing out
-    // of range.
-    void setTexts(std::int32_t i, std::string_view code, std::string_view description) {
+    // Replaces the texts of item i with code and description, copied unless they stay valid
+    // as long as the batch; does nothing out of range.
+    void setTexts(std::int32_t i, std::string_view code, std::string_view description, bool textsStay = false) {
         if (RouteBatchItem* target = item(i)) {
-            target->code = arena().store(code);
-            target->description = arena().store(description);
+            target->code = keep(code, textsStay);
+            target->description = keep(description, textsStay);
         }
     }
 };

@@ -9,7 +9,7 @@
 
 namespace tramelo {
 
-// Its texts are copies kept by the batch.
+// Its texts are the batch's copies, or the file's own bytes while those stay in memory.
 struct StopBatchItem {
     double x = 0.0;
     double y = 0.0;
@@ -21,11 +21,12 @@ class StopBatch : public Batch<StopBatchItem> {
 public:
     using Batch::Batch;
 
-    // Replaces the texts of item i with copies of code and name; does nothing out of range.
-    void setTexts(std::int32_t i, std::string_view code, std::string_view name) {
+    // Replaces the texts of item i with code and name, copied unless they stay valid as long
+    // as the batch; does nothing out of range.
+    void setTexts(std::int32_t i, std::string_view code, std::string_view name, bool textsStay = false) {
         if (StopBatchItem* target = item(i)) {
-            target->code = arena().store(code);
-            target->name = arena().store(name);
+            target->code = keep(code, textsStay);
+            target->name = keep(name, textsStay);
         }
     }
 

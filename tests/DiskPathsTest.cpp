@@ -1,6 +1,7 @@
-// Paths on a real disk as users have them: folder names that are not ASCII, held as UTF-8
+// Files on a real disk as users have them: folder names that are not ASCII, held as UTF-8
 // by the core, which Windows must turn into its own wide names rather than read in its ANSI
-// code page; and an earlier merge's outputs to replace.
+// code page; an earlier merge's outputs to replace; files larger than the window the disk is
+// read through.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "base/CodePage.h"
 #include "shapefile/DiskFileSystem.h"
@@ -61,6 +64,56 @@ TEST(DiskPathsTest, FoldersWithAccentsAreReadAndWrittenUnderTheirOwnNames) {
     const std::string reported = Utf8ToCp1252Lossy(inputPath);
     EXPECT_NE(reported.find("citt\xE0 vecchia"), std::string::npos);
     EXPECT_NE(Read(output / "ReportFusione.txt").find("RT_NODI:\r\n" + reported + "\r\n"), std::string::npos);
+}
+
+// Read through the disk's window, a record's bytes are gone once the window moves on; held
+// in memory whole, they stay until the merge. Either way the merged texts and points are
+// the file's.
+TEST(DiskPathsTest, FilesLargerThanTheReadWindowMergeWhatTheyHold) {
+    std::vector<Stop> stops;
+    for (int i = 0; i < 10000; ++i) {
+        stops.push_back({"F" + std::to_string(i), "Fermata " + std::to_string(i), i + 0.25, 2.0 * i});
+    }
+    std::vector<Route> routes;
+    for (int i = 0; i < 300; ++i) {
+        std::vector<Point> points;
+        for (int j = 0; j < 100; ++j) {
+            points.push_back({i + 0.5, j + 0.125});
+        }
+        routes.push_back({"R" + std::to_string(i), "Linea " + std::to_string(i), points});
+    }
+    const TemporaryFolder temporary("window");
+    DiskFileSystem disk;
+    RecordingPlatform onDisk(disk);
+    RecordingPlatform inMemory;
+    MergeWorkspace fromDisk(onDisk);
+    MergeWorkspace fromMemory(inMemory);
+    for (const auto& [platform, workspace, folder] :
+         {std::tuple(&onDisk, &fromDisk, temporary.string()), std::tuple(&inMemory, &fromMemory, std::string("/in"))}) {
+        StopsShapefile(stops).install(platform->files(), folder + Native("/RT_NODI.SHP"));
+        RoutesShapefile(routes).install(platform->files(), folder + Native("/RT_ITIN.SHP"));
+        ASSERT_EQ(workspace->AddStopsFile(folder + Native("/RT_NODI.SHP")), AddOutcome::Acquired);
+        ASSERT_EQ(workspace->AddRoutesFile(folder + Native("/RT_ITIN.SHP")), AddOutcome::Acquired);
+    }
+
+    EXPECT_EQ(fromDisk.stopTable.tail()->code, "F9999");
+    int differing = 0;  // records that are not the same read from disk and from memory
+    auto memoryStop = fromMemory.stopTable.begin();
+    for (const StopRecord& stop : fromDisk.stopTable) {
+        differing += stop.equals(*memoryStop++) ? 0 : 1;
+    }
+    EXPECT_EQ(differing, 0);
+    differing = 0;
+    EXPECT_EQ(fromDisk.routeTable.tail()->description.substr(0, 9), "Linea 299");
+    auto memoryRoute = fromMemory.routeTable.begin();
+    for (const RouteRecord& route : fromDisk.routeTable) {
+        differing += route.code == memoryRoute->code && route.description == memoryRoute->description &&
+                             route.geometry->equals(*memoryRoute->geometry)
+                         ? 0
+                         : 1;
+        ++memoryRoute;
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

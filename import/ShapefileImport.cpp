@@ -18,7 +18,9 @@ namespace tramelo {
 
 namespace {
 
-constexpr std::size_t kKeptStaging = 4 * 1024 * 1024;
+// The staging memory kept from one file for the next: a batch of up to some 300,000 stops
+// (48 bytes each; their texts stay in the file) or far more routes.
+constexpr std::size_t kKeptStaging = 16 * 1024 * 1024;
 
 // A .cpg that names no code page known here is quoted in the warning up to this length.
 constexpr std::size_t kShownCodePageSize = 40;
@@ -303,10 +305,10 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
               DatasetImport& dataset) {
     Platform& platform = workspace.platform();
     const DatasetMessages& messages = schema.messages;
-    // Nothing of the file before lives on: its batch went with its import. Memory for a file
-    // of some ten thousand features is kept for the next; a larger batch's is given back,
-    // so that it does not stay with the run while files of the other kind, which need
-    // little of it, are merged.
+    // Nothing of the file before lives on: its batch went with its import. Its memory is kept
+    // for the next file, which is then staged in pages already there instead of new ones the
+    // system must find and zero: of a very large batch only kKeptStaging, so that it does not
+    // all stay with the run while files of the other kind, which need little of it, are merged.
     workspace.staging.reset(kKeptStaging);
 
     ShapefileReader reader(platform.files());

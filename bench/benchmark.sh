@@ -14,6 +14,9 @@
 # BASELINE=path/to/another/tramelo-merge runs that one too, interleaved, for a before/after
 # comparison in one run.
 #
+# Every timed run starts with the set's inputs in the page cache, in an empty output folder,
+# and (but for ogr2ogr) right after an untimed run of the same command: see warm() and prime().
+#
 # Sets: samples = the bundled samples; M = 8 x 125,000 stops and 8 x 2,500 routes of 400
 # points (800,000 and 16,000 kept); L = every file twice as large. Generated data is kept
 # in build/bench-data.
@@ -33,10 +36,14 @@ trap 'rm -rf "$scratch"' EXIT
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 # Each timed command starts in an empty output folder, after the previous one's writes have
-# reached the disk, so that no tool pays for another's write-back or clean-up.
+# reached the disk, so that no tool pays for another's write-back or clean-up, and with the
+# set's inputs just read: a machine that reclaims idle page cache (virtual machines often do)
+# would otherwise have dropped part of them during the long ogr2ogr runs, and the next tool
+# would read them from the disk.
+warm() { find "${inputDirs[@]}" -type f -exec cat {} + > /dev/null; }
 seconds() {
   local start end
-  rm -rf "$scratch/out"; mkdir "$scratch/out"; sync
+  rm -rf "$scratch/out"; mkdir "$scratch/out"; sync; warm
   start=$(date +%s.%N); "$@" > /dev/null 2>&1; end=$(date +%s.%N)
   echo "$end - $start" | bc -l
 }
@@ -44,7 +51,7 @@ seconds() {
 # major page faults, appended to FILE.account. The command is a program, not a function.
 accounted() {
   local file=$1 start end; shift
-  rm -rf "$scratch/out"; mkdir "$scratch/out"; sync
+  rm -rf "$scratch/out"; mkdir "$scratch/out"; sync; warm
   start=$(date +%s.%N)
   /usr/bin/time -o "$scratch/account" -f "%U %S %R %F" "$@" > /dev/null 2>&1 || true
   end=$(date +%s.%N)
@@ -52,6 +59,12 @@ accounted() {
   echo "$end - $start" | bc -l >> "$file"
 }
 column_median() { awk -v c="$1" '{ print $c }' "$2" | median; }
+# The merges and the copy are run once, untimed, just before each timed run. A virtual
+# machine may hand memory that a process gave back to its host a few seconds later; the next
+# process to touch as much memory then waits for the host to provide it again, which on set M
+# costs up to 0.3 s more system time to whichever tool follows the long ogr2ogr runs. Primed,
+# each tool starts where its own previous run left the machine.
+prime() { rm -rf "$scratch/out"; mkdir "$scratch/out"; "$@" > /dev/null 2>&1 || true; }
 
 for set in $sets; do
   case "$set" in
@@ -74,7 +87,8 @@ for set in $sets; do
     for file in "$inputs/$folder"/RT_NODI.SHP; do [ -f "$file" ] && args+=(-s "$file") && stopFiles+=("$file"); done
     for file in "$inputs/$folder"/RT_ITIN.SHP; do [ -f "$file" ] && args+=(-r "$file") && routeFiles+=("$file"); done
   done
-  inputBytes=$(du -cb "${folders[@]/#/$inputs/}" | tail -1 | cut -f1)
+  inputDirs=("${folders[@]/#/$inputs/}")
+  inputBytes=$(du -cb "${inputDirs[@]}" | tail -1 | cut -f1)
 
   # Each tool writes into an empty folder, emptied before the clock starts.
   run_tramelo() { "$merge" "${args[@]}" -o "$scratch/out"; }
@@ -93,8 +107,13 @@ for set in $sets; do
   : > "$scratch/tramelo.times"; : > "$scratch/cp.times"; : > "$scratch/ogr.times"; : > "$scratch/baseline.times"
   seconds run_tramelo > /dev/null  # warm the page cache so that every tool reads from memory
   for ((r = 1; r <= repetitions; r++)); do
+    prime "$merge" "${args[@]}" -o "$scratch/out"
     accounted "$scratch/tramelo.times" "$merge" "${args[@]}" -o "$scratch/out"
-    if [ -n "${BASELINE:-}" ]; then accounted "$scratch/baseline.times" "$BASELINE" "${args[@]}" -o "$scratch/out"; fi
+    if [ -n "${BASELINE:-}" ]; then
+      prime "$BASELINE" "${args[@]}" -o "$scratch/out"
+      accounted "$scratch/baseline.times" "$BASELINE" "${args[@]}" -o "$scratch/out"
+    fi
+    prime run_cp
     seconds run_cp >> "$scratch/cp.times"
     if ((haveOgr)); then seconds run_ogr >> "$scratch/ogr.times"; fi
   done

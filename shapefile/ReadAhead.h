@@ -75,7 +75,6 @@ private:
     };
 
     void work();
-    void readOne(Pending& pending);
     Buffer takeBuffer(std::size_t size);  // REQUIRES: mutex_ held
     bool anyWaiting() const;              // REQUIRES: mutex_ held
     void giveBack(Buffer buffer);

@@ -97,6 +97,10 @@ TEST(DiskPathsTest, FilesLargerThanTheReadWindowMergeWhatTheyHold) {
     }
 
     EXPECT_EQ(fromDisk.stopTable.tail()->code, "F9999");
+    ASSERT_EQ(std::distance(fromDisk.stopTable.begin(), fromDisk.stopTable.end()),
+              std::distance(fromMemory.stopTable.begin(), fromMemory.stopTable.end()));
+    ASSERT_EQ(std::distance(fromDisk.routeTable.begin(), fromDisk.routeTable.end()),
+              std::distance(fromMemory.routeTable.begin(), fromMemory.routeTable.end()));
     int differing = 0;  // records that are not the same read from disk and from memory
     auto memoryStop = fromMemory.stopTable.begin();
     for (const StopRecord& stop : fromDisk.stopTable) {
@@ -107,11 +111,7 @@ TEST(DiskPathsTest, FilesLargerThanTheReadWindowMergeWhatTheyHold) {
     EXPECT_EQ(fromDisk.routeTable.tail()->description.substr(0, 9), "Linea 299");
     auto memoryRoute = fromMemory.routeTable.begin();
     for (const RouteRecord& route : fromDisk.routeTable) {
-        differing += route.code == memoryRoute->code && route.description == memoryRoute->description &&
-                             route.geometry->equals(*memoryRoute->geometry)
-                         ? 0
-                         : 1;
-        ++memoryRoute;
+        differing += route.equals(*memoryRoute++) ? 0 : 1;
     }
     EXPECT_EQ(differing, 0);
 }

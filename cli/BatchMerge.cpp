@@ -205,6 +205,10 @@ int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ost
     };
     ConsolePlatform platform(readAhead, out, err);
     MergeWorkspace workspace(platform);
+    // The output folder is known from the start too: what is merged is written while the
+    // files that follow are read and merged.
+    const std::string outputFolder = OutputFolder(*request.output);
+    workspace.WriteAheadInto(outputFolder);
     bool allAcquired = true;
     for (std::size_t i = 0; i < request.inputs.size(); ++i) {
         if (i == 0) {
@@ -228,7 +232,7 @@ int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ost
         err << kProgram << ": nessuna fermata e nessun percorso da scrivere: nessun file scritto\n";
         return allAcquired ? kExitSuccess : kExitFailure;
     }
-    const bool allWritten = workspace.Finish(OutputFolder(*request.output));
+    const bool allWritten = workspace.Finish(outputFolder);
     return allAcquired && allWritten ? kExitSuccess : kExitFailure;
 }
 

@@ -25,11 +25,18 @@ std::string FileName(std::string_view baseName, std::string_view extension) {
 DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
                              std::int32_t companyCode, std::optional<std::string_view> prj,
                              std::int64_t maxFileWords)
+    : DatasetWriter(files, folder, schema, companyCode, PrjLater{}) {
+    maxFileWords_ = maxFileWords;
+    setPrj(prj);
+}
+
+DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
+                             std::int32_t companyCode, PrjLater)
     : schema_(schema),
       companyText_(DecimalText(companyCode)),
-      maxFileWords_(maxFileWords),
+      maxFileWords_(std::numeric_limits<std::int32_t>::max()),
       set_(files),
-      prjText_(prj) {
+      folder_(folder) {
     // The record length comes from the field list: the company's digits less one plus a
     // sign position, then the two texts.
     fields_.append(schema.companyField, 'N', schema.companyDigits - 1, 0, true);
@@ -41,17 +48,22 @@ DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder, const
     shx_ = &set_.create(JoinPath(folder, FileName(schema.baseName, "SHX")));
     dbf_ = &set_.create(JoinPath(folder, FileName(schema.baseName, "DBF")));
     cpg_ = &set_.create(JoinPath(folder, FileName(schema.baseName, "CPG")));
-    if (prj) {
-        prj_ = &set_.create(JoinPath(folder, FileName(schema.baseName, "PRJ")));
-    } else {
-        set_.drop(JoinPath(folder, FileName(schema.baseName, "PRJ")));
-    }
 
     // Not an empty box (lowest() as maxima, as a geometry without points has): the maxima
     // start at the smallest positive normal double. They survive only in a dataset without
     // features, whose header has always carried these bytes.
     box_.xMin = box_.yMin = std::numeric_limits<double>::max();
     box_.xMax = box_.yMax = std::numeric_limits<double>::min();
+}
+
+void DatasetWriter::setPrj(std::optional<std::string_view> prj) {
+    const std::string path = JoinPath(folder_, FileName(schema_.baseName, "PRJ"));
+    if (prj) {
+        prj_ = &set_.create(path);
+        prjText_ = prj;
+    } else {
+        set_.drop(path);
+    }
 }
 
 void DatasetWriter::start() {
@@ -161,23 +173,39 @@ std::int32_t DatasetWriter::complete(const CalendarDate& today) {
 }
 
 DatasetExport::DatasetExport(FileSystem& files, std::string folder, const DatasetSchema& schema,
-                             std::int32_t companyCode, std::optional<std::string_view> prj,
-                             CalendarDate today, std::function<void(DatasetWriter&)> writeFeatures)
+                             std::int32_t companyCode, FeatureWriter writeFeatures)
     : files_(files),
       folder_(std::move(folder)),
       schema_(schema),
       companyCode_(companyCode),
-      prj_(prj),
-      today_(today),
       writeFeatures_(std::move(writeFeatures)) {}
 
-void DatasetExport::prepare() {
-    result_ = TryOutputSteps([&] { writer_.emplace(files_, folder_, schema_, companyCode_, prj_); },
+void DatasetExport::prepare(std::optional<std::string_view> prj, CalendarDate today) {
+    result_ = TryOutputSteps([&] { writer_.emplace(files_, folder_, schema_, companyCode_, prj); },
                              [&] {
                                  writer_->start();
-                                 writeFeatures_(*writer_);
-                                 written_ = writer_->complete(today_);
+                                 writeFeatures_(*writer_, std::numeric_limits<std::size_t>::max());
+                                 written_ = writer_->complete(today);
                              });
+}
+
+void DatasetExport::open() {
+    result_ = TryOutputSteps(
+        [&] { writer_.emplace(files_, folder_, schema_, companyCode_, DatasetWriter::PrjLater{}); },
+        [&] { writer_->start(); });
+}
+
+void DatasetExport::write(std::size_t upTo) {
+    if (!failed()) {
+        result_ = TryOutputSteps([] {}, [&] { writeFeatures_(*writer_, upTo); });
+    }
+}
+
+void DatasetExport::close(std::optional<std::string_view> prj, CalendarDate today) {
+    write(std::numeric_limits<std::size_t>::max());
+    if (!failed()) {
+        result_ = TryOutputSteps([&] { writer_->setPrj(prj); }, [&] { written_ = writer_->complete(today); });
+    }
 }
 
 OutputOutcome DatasetExport::complete(Platform& platform) {
@@ -201,10 +229,9 @@ OutputOutcome DatasetExport::complete(Platform& platform) {
 
 OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetSchema& schema,
                             std::int32_t companyCode, std::optional<std::string_view> prj,
-                            std::function<void(DatasetWriter&)> writeFeatures) {
-    DatasetExport run(platform.files(), folder, schema, companyCode, prj, platform.today(),
-                      std::move(writeFeatures));
-    run.prepare();
+                            FeatureWriter writeFeatures) {
+    DatasetExport run(platform.files(), folder, schema, companyCode, std::move(writeFeatures));
+    run.prepare(prj, platform.today());
     return run.complete(platform);
 }
 
@@ -212,8 +239,8 @@ void DatasetExportDeleter::operator()(DatasetExport* run) const {
     delete run;
 }
 
-void PrepareExport(DatasetExport& run) {
-    run.prepare();
+void PrepareExport(DatasetExport& run, std::optional<std::string_view> prj, CalendarDate today) {
+    run.prepare(prj, today);
 }
 
 OutputOutcome CompleteExport(DatasetExport& run, Platform& platform) {

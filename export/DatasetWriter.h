@@ -19,6 +19,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "base/CalendarDate.h"
@@ -46,6 +47,16 @@ public:
     DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
                   std::int32_t companyCode, std::optional<std::string_view> prj = std::nullopt,
                   std::int64_t maxFileWords = std::numeric_limits<std::int32_t>::max());
+    // The same without the .PRJ, which setPrj() then creates or drops before complete(): for
+    // a dataset written while the files that decide its coordinate system are still coming.
+    struct PrjLater {};
+    DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
+                  std::int32_t companyCode, PrjLater);
+
+    // Creates the .PRJ with prj's bytes or, without prj, lets an earlier one go with the
+    // replacement. Throws FileError as the constructor does. REQUIRES: made with PrjLater;
+    // called once.
+    void setPrj(std::optional<std::string_view> prj);
 
     // Writes the header place holders and the field descriptors. From here on every
     // FileError is a failure while writing.
@@ -106,20 +117,56 @@ private:
     OutputSet::File* cpg_ = nullptr;
     OutputSet::File* prj_ = nullptr;
     std::optional<std::string_view> prjText_;
+    std::string folder_;
 };
+
+// Writes a table's features, in the table's order, after those it has written already: up to
+// upTo features in all, or to the table's end.
+using FeatureWriter = std::function<void(DatasetWriter& writer, std::size_t upTo)>;
+
+// The FeatureWriter of a table whose records are linked in its order (head(), next), each
+// written by writeOne(writer, record). Its place is the last record written, not the next
+// one: while the table grows on another thread, a record's link is followed only once the
+// record after it is known to be there.
+template <class Table, class WriteOne>
+FeatureWriter TableFeatures(const Table& table, WriteOne writeOne) {
+    using Record = std::remove_cvref_t<decltype(*table.head())>;
+    return [&table, writeOne, last = static_cast<const Record*>(nullptr), written = std::size_t{0}](
+               DatasetWriter& writer, std::size_t upTo) mutable {
+        for (; written < upTo; ++written) {
+            const Record* record = last == nullptr ? table.head() : last->next;
+            if (record == nullptr) {
+                return;
+            }
+            writeOne(writer, *record);
+            last = record;
+        }
+    };
+}
 
 // One export in two steps. prepare() creates the files and writes every feature that
 // writeFeatures hands over, under the temporary names; complete() puts the files in place
 // and tells the user the count, or which file could not be created or written. Between the
 // two nothing reaches the folder or the user, so that one dataset can be prepared on a
 // second thread while another is exported. prepare() touches no platform but its files.
+//
+// A dataset can also be prepared in steps while its table still grows: open(), write() as
+// records come, close() once the table is whole. A step after a failed one does nothing.
 class DatasetExport {
 public:
     DatasetExport(FileSystem& files, std::string folder, const DatasetSchema& schema,
-                  std::int32_t companyCode, std::optional<std::string_view> prj, CalendarDate today,
-                  std::function<void(DatasetWriter&)> writeFeatures);
+                  std::int32_t companyCode, FeatureWriter writeFeatures);
 
-    void prepare();
+    void prepare(std::optional<std::string_view> prj, CalendarDate today);
+
+    // Creates the files but the .PRJ and writes what comes before the features.
+    void open();
+    // Writes the features that follow, up to upTo in all.
+    void write(std::size_t upTo);
+    // Writes the features left, creates the .PRJ and completes the files.
+    void close(std::optional<std::string_view> prj, CalendarDate today);
+    bool failed() const { return result_.outcome != OutputOutcome::Written; }
+
     OutputOutcome complete(Platform& platform);
 
 private:
@@ -127,9 +174,7 @@ private:
     std::string folder_;
     const DatasetSchema& schema_;
     std::int32_t companyCode_;
-    std::optional<std::string_view> prj_;
-    CalendarDate today_;
-    std::function<void(DatasetWriter&)> writeFeatures_;
+    FeatureWriter writeFeatures_;
     std::optional<DatasetWriter> writer_;
     std::int32_t written_ = 0;
     OutputResult result_;
@@ -138,6 +183,6 @@ private:
 // A whole export, the two steps one after the other.
 OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetSchema& schema,
                             std::int32_t companyCode, std::optional<std::string_view> prj,
-                            std::function<void(DatasetWriter&)> writeFeatures);
+                            FeatureWriter writeFeatures);
 
 }  // namespace tramelo

@@ -14,29 +14,29 @@ namespace {
 // does not replace the buffer every time.
 constexpr std::size_t kSpareScratchPoints = 131;
 
+FeatureWriter RouteFeatures(const RouteTable& table) {
+    return TableFeatures(table, [](DatasetWriter& writer, const RouteRecord& route) {
+        const PolylineGeometry& geometry = *route.geometry;
+        const std::size_t points = geometry.points().size();
+        const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * points;
+        writer.reserveScratch(RecordHeader::kSize + contentSize, kPointSize * (points + kSpareScratchPoints));
+        writer.writeFeature(route.code, route.description, geometry.box(), contentSize,
+                            [&](std::uint8_t* content) {
+                                EncodePolylineContent(geometry.box(), geometry.points(), content);
+                            });
+    });
+}
+
 }  // namespace
 
-PreparedExport MergeWorkspace::RoutesExport(const std::string& folder, CalendarDate today) {
-    const auto writeRoutes = [this](DatasetWriter& writer) {
-        for (const RouteRecord& route : routeTable) {
-            const PolylineGeometry& geometry = *route.geometry;
-            const std::size_t points = geometry.points().size();
-            const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * points;
-            writer.reserveScratch(RecordHeader::kSize + contentSize,
-                                  kPointSize * (points + kSpareScratchPoints));
-            writer.writeFeature(route.code, route.description, geometry.box(), contentSize,
-                                [&](std::uint8_t* content) {
-                                    EncodePolylineContent(geometry.box(), geometry.points(), content);
-                                });
-        }
-    };
-    return PreparedExport(new DatasetExport(platform_.files(), folder, kRoutesSchema, companyCode,
-                                            crs.toWrite(), today, writeRoutes));
+PreparedExport MergeWorkspace::RoutesExport(const std::string& folder) {
+    return PreparedExport(
+        new DatasetExport(platform_.files(), folder, kRoutesSchema, companyCode, RouteFeatures(routeTable)));
 }
 
 OutputOutcome MergeWorkspace::ExportRoutes(const std::string& folder) {
-    const PreparedExport run = RoutesExport(folder, platform_.today());
-    PrepareExport(*run);
+    const PreparedExport run = RoutesExport(folder);
+    PrepareExport(*run, crs.toWrite(), platform_.today());
     return CompleteExport(*run, platform_);
 }
 

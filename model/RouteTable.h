@@ -58,6 +58,7 @@ public:
     void rebuildIndex() { index_.rebuild(); }
     void prefetch(std::string_view code) const { index_.prefetch(code); }
     bool isEmpty() const { return records_.isEmpty(); }
+    std::size_t size() const { return records_.size(); }
 
     const RouteRecord* head() const { return records_.head(); }
     const RouteRecord* tail() const { return records_.tail(); }

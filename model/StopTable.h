@@ -53,6 +53,7 @@ public:
     // A hint that code is offered next but a few: the lookup's memory is asked for early.
     void prefetch(std::string_view code) const { index_.prefetch(code); }
     bool isEmpty() const { return records_.isEmpty(); }
+    std::size_t size() const { return records_.size(); }
 
     const StopRecord* head() const { return records_.head(); }
     const StopRecord* tail() const { return records_.tail(); }

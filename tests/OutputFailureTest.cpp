@@ -387,6 +387,91 @@ TEST(DiskOutputTest, StopsThatFailWhileTheRoutesAreWrittenLeaveTheRoutesAsTheyWe
     EXPECT_EQ(fs::file_size(root / "RT_ITIN.SHP"), 7u);
 }
 
+// The batch command has the datasets written while the files are merged. Whatever fails,
+// Finish then says what it says without that and leaves the same files, and a run that
+// does not finish leaves none of its own.
+TEST(WriteAheadTest, FinishesAsWithoutIt) {
+    const TemporaryFolder temporary("ahead");
+    const fs::path root = temporary.path() / "out";
+    const std::string out = temporary.string() + Native("/out");
+    DiskFileSystem disk;
+    std::vector<std::pair<bool, std::string>> inputs;  // stops?, path
+    const auto input = [&](bool stops, const std::string& name, const ShapefileBytes& bytes) {
+        fs::create_directories(temporary.path() / name);
+        inputs.emplace_back(
+            stops, temporary.string() + Native("/" + name + (stops ? "/RT_NODI.SHP" : "/RT_ITIN.SHP")));
+        bytes.install(disk, inputs.back().second);
+    };
+    // The first file leaves the company open, the third is refused, the last conflicts.
+    input(true, "open", StopsShapefile({{"F0", "Aperta", 5, 5, -1}}));
+    input(true, "a", StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}}));
+    input(true, "foreign", StopsShapefile({{"G1", "", 1, 1, 9}}));
+    input(false, "r", RoutesShapefile({{"R1", "Linea", {{0, 0}, {1, 1}}}}));
+    input(true, "b", StopsShapefile({{"F1", "Altra", 1, 1}, {"F3", "Tre", 3, 3}}));
+
+    struct Outcome {
+        bool finished;
+        std::vector<std::string> texts;
+        Folder folder;
+    };
+    // failing: a file every write to which fails; abandon: no Finish.
+    const auto run = [&](bool ahead, const std::string& folder, const std::string& failing, bool abandon) {
+        fs::remove_all(root);
+        fs::create_directories(root);
+        std::ofstream(root / "RT_NODI.SHP") << "earlier";
+        FaultyFileSystem faulty(disk);
+        faulty.concurrent = true;
+        faulty.failWritesOf = failing.empty() ? "" : JoinPath(out, failing);
+        RecordingPlatform platform(faulty);
+        Outcome outcome{false, {}, {}};
+        const auto look = [&] {
+            for (const auto& entry : fs::directory_iterator(root)) {
+                std::ifstream in(entry.path(), std::ios::binary);
+                outcome.folder[entry.path().filename().string()] =
+                    Bytes(std::istreambuf_iterator<char>(in), {});
+            }
+        };
+        {
+            MergeWorkspace workspace(platform);
+            if (ahead) {
+                workspace.WriteAheadInto(folder);
+            }
+            for (const auto& [stops, path] : inputs) {
+                stops ? workspace.AddStopsFile(path) : workspace.AddRoutesFile(path);
+            }
+            if (!abandon) {
+                outcome.finished = workspace.Finish(folder);
+                look();  // as Finish leaves it, not only once the workspace is gone
+            }
+        }
+        if (abandon) {
+            look();
+        }
+        outcome.texts = platform.texts();
+        return outcome;
+    };
+
+    const std::string missing = temporary.string() + Native("/missing");
+    for (const auto& [folder, failing] :
+         std::vector<std::pair<std::string, std::string>>{{out, ""},
+                                                          {out, "RT_NODI.DBF.partial"},
+                                                          {out, "RT_ITIN.SHP.partial"},
+                                                          {out, "ReportFusione.txt.partial"},
+                                                          {missing, ""}}) {
+        const Outcome plain = run(false, folder, failing, false);
+        const Outcome ahead = run(true, folder, failing, false);
+        EXPECT_EQ(ahead.finished, plain.finished) << failing;
+        EXPECT_EQ(ahead.texts, plain.texts) << failing;
+        EXPECT_EQ(ahead.folder, plain.folder) << failing;
+    }
+    const Outcome whole = run(true, out, "", false);
+    EXPECT_TRUE(whole.finished);
+    EXPECT_EQ(whole.folder.at("RT_NODI.SHP").size(), 100u + 4 * 28);
+    EXPECT_EQ(TextAt(whole.folder.at("RT_NODI.DBF"), 130, 5), "7    ");  // F0 too takes the company
+    EXPECT_EQ(run(true, out, "", true).folder,
+              (Folder{{"RT_NODI.SHP", {'e', 'a', 'r', 'l', 'i', 'e', 'r'}}}));
+}
+
 TEST(DatasetWriterTest, RefusesAShpPastThirtyTwoBitOffsets) {
     MemoryFileSystem memory;
     DatasetWriter writer(memory, Native("/out"), kStopsSchema, 7, std::nullopt, 50 + 2 * 14);

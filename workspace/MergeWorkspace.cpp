@@ -29,11 +29,19 @@ AddOutcome AddFile(MergeWorkspace& workspace, const std::string& path, AcquiredF
 }  // namespace
 
 AddOutcome MergeWorkspace::AddStopsFile(const std::string& path) {
-    return AddFile(*this, path, acquiredStops, &MergeWorkspace::ImportStops);
+    const AddOutcome outcome = AddFile(*this, path, acquiredStops, &MergeWorkspace::ImportStops);
+    if (outcome == AddOutcome::Acquired) {
+        WriteAhead();
+    }
+    return outcome;
 }
 
 AddOutcome MergeWorkspace::AddRoutesFile(const std::string& path) {
-    return AddFile(*this, path, acquiredRoutes, &MergeWorkspace::ImportRoutes);
+    const AddOutcome outcome = AddFile(*this, path, acquiredRoutes, &MergeWorkspace::ImportRoutes);
+    if (outcome == AddOutcome::Acquired) {
+        WriteAhead();
+    }
+    return outcome;
 }
 
 std::string MergeWorkspace::FolderOf(std::string_view path) {
@@ -49,14 +57,28 @@ Message MergeWorkspace::AlreadyAcquiredMessage(std::string_view path) {
 
 bool MergeWorkspace::Finish(const std::string& outputFolder) {
     assert(HasMergedData());
+    const CalendarDate today = platform_.today();
+    CloseWriteAhead(outputFolder, today);
     bool allWritten = true;
     // False when the output failed while writing, which ends Finish.
     const auto note = [&](OutputOutcome outcome) {
         allWritten = allWritten && outcome == OutputOutcome::Written;
         return outcome != OutputOutcome::WriteFailed;
     };
-    if (!note(WriteReport(outputFolder))) {
+    const bool reportDone = note(WriteReport(outputFolder));
+    // Written ahead, what failed is gone; after a failed report the rest goes too.
+    PreparedExport stops;
+    PreparedExport routes;
+    TakeWrittenAhead(stops, routes);
+    if (!reportDone) {
         return false;
+    }
+    if (!stops && routes) {  // the stops could not be written ahead: they are written now
+        return note(ExportStops(outputFolder)) && note(CompleteExport(*routes, platform_)) && allWritten;
+    }
+    if (stops) {
+        return note(CompleteExport(*stops, platform_)) &&
+               note(routes ? CompleteExport(*routes, platform_) : ExportRoutes(outputFolder)) && allWritten;
     }
     if (!platform_.files().allowsConcurrentWrites()) {
         return note(ExportStops(outputFolder)) && note(ExportRoutes(outputFolder)) && allWritten;
@@ -66,18 +88,18 @@ bool MergeWorkspace::Finish(const std::string& outputFolder) {
     // folder or the user before the stops are done, so what the user sees and what is left
     // in the folder are as when one comes after the other: after a failure while writing
     // the stops, the routes' temporaries go and nothing is said of them.
-    const PreparedExport routes = RoutesExport(outputFolder, platform_.today());
+    routes = RoutesExport(outputFolder);
     std::exception_ptr failure;
     std::thread writer([&] {
         try {
-            PrepareExport(*routes);
+            PrepareExport(*routes, crs.toWrite(), today);
         } catch (...) {
             failure = std::current_exception();
         }
     });
-    OutputOutcome stops = OutputOutcome::Written;
+    OutputOutcome stopsOutcome = OutputOutcome::Written;
     try {
-        stops = ExportStops(outputFolder);
+        stopsOutcome = ExportStops(outputFolder);
     } catch (...) {
         writer.join();
         throw;
@@ -86,7 +108,7 @@ bool MergeWorkspace::Finish(const std::string& outputFolder) {
     if (failure) {
         std::rethrow_exception(failure);
     }
-    return note(stops) && note(CompleteExport(*routes, platform_)) && allWritten;
+    return note(stopsOutcome) && note(CompleteExport(*routes, platform_)) && allWritten;
 }
 
 }  // namespace tramelo

@@ -49,9 +49,15 @@ struct DatasetExportDeleter {
 using PreparedExport = std::unique_ptr<DatasetExport, DatasetExportDeleter>;
 // Writes the export's files under their temporary names; no message, nothing in place. May
 // run on a thread of its own.
-void PrepareExport(DatasetExport& run);
+void PrepareExport(DatasetExport& run, std::optional<std::string_view> prj, CalendarDate today);
 // Puts a prepared export in place and tells the user, as the export itself would.
 OutputOutcome CompleteExport(DatasetExport& run, Platform& platform);
+
+class ExportAhead;
+
+struct ExportAheadDeleter {
+    void operator()(ExportAhead* ahead) const;
+};
 
 // What the .prj companions of the accepted files say of the run's coordinate system. No
 // file is refused for it and nothing is reprojected: the outputs carry the one system all
@@ -89,6 +95,14 @@ public:
     // The warning for an already acquired path.
     static Message AlreadyAcquiredMessage(std::string_view path);
 
+    // For a shell that knows the output folder before the first file is added (the batch
+    // command): from the first merged record on, what the files add is written into the
+    // outputs' temporary files on a thread of its own, so that Finish into that folder has
+    // only the rest to write. Finish shows the same messages and leaves the same files as
+    // without it: a dataset that could not be written ahead is exported there as usual.
+    // Does nothing where files may not be written from two threads.
+    void WriteAheadInto(const std::string& outputFolder);
+
     // Writes the report, then the stops, then the routes into outputFolder (no trailing
     // separator). A file that cannot be created is skipped; a failure while writing ends
     // Finish there. Returns true when every output file was written.
@@ -103,8 +117,9 @@ public:
     OutputOutcome WriteReport(const std::string& folder);
     OutputOutcome ExportStops(const std::string& folder);
     OutputOutcome ExportRoutes(const std::string& folder);
-    // The routes export, not yet run (PrepareExport, CompleteExport).
-    PreparedExport RoutesExport(const std::string& folder, CalendarDate today);
+    // The exports, not yet run (PrepareExport, CompleteExport).
+    PreparedExport StopsExport(const std::string& folder);
+    PreparedExport RoutesExport(const std::string& folder);
 
     Platform& platform() { return platform_; }
 
@@ -119,7 +134,18 @@ public:
     Arena staging;
 
 private:
+    // Hands what the file just merged added to the write-ahead.
+    void WriteAhead();
+    // No file follows: what was written ahead into outputFolder is completed on its thread,
+    // what was written ahead elsewhere goes.
+    void CloseWriteAhead(const std::string& outputFolder, CalendarDate today);
+    // Waits for the write-ahead and gives the exports it completed; the others are null.
+    void TakeWrittenAhead(PreparedExport& stops, PreparedExport& routes);
+
     Platform& platform_;
+    std::optional<std::string> aheadFolder_;
+    // Last, so that it stops before the tables it reads go.
+    std::unique_ptr<ExportAhead, ExportAheadDeleter> ahead_;
 };
 
 }  // namespace tramelo

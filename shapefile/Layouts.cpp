@@ -1,7 +1,9 @@
 #include "shapefile/Layouts.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <type_traits>
 
 #include "shapefile/ByteOrder.h"
 
@@ -137,19 +139,40 @@ void EncodePolylineContent(const BoundingBox& box, std::span<const Point> points
     EncodePoints(points, content + kSinglePartPointsOffset);
 }
 
+namespace {
+
+// Where the file's bytes of a point are the point's own bytes in memory (a little-endian
+// host, no padding), a run of points is copied whole: routes carry most of a dataset's bytes.
+constexpr bool kPointsAreFileBytes = std::endian::native == std::endian::little &&
+                                     sizeof(Point) == kPointSize && std::is_trivially_copyable_v<Point>;
+
+}  // namespace
+
 void EncodePoints(std::span<const Point> points, std::uint8_t* bytes) {
-    for (const Point& point : points) {
-        putDouble(point.x, bytes, kLittleEndian);
-        putDouble(point.y, bytes + 8, kLittleEndian);
-        bytes += kPointSize;
+    if constexpr (kPointsAreFileBytes) {
+        if (!points.empty()) {
+            std::memcpy(bytes, points.data(), points.size_bytes());
+        }
+    } else {
+        for (const Point& point : points) {
+            putDouble(point.x, bytes, kLittleEndian);
+            putDouble(point.y, bytes + 8, kLittleEndian);
+            bytes += kPointSize;
+        }
     }
 }
 
 void DecodePoints(const std::uint8_t* bytes, std::span<Point> points) {
-    for (Point& point : points) {
-        point.x = getDouble(bytes, kLittleEndian);
-        point.y = getDouble(bytes + 8, kLittleEndian);
-        bytes += kPointSize;
+    if constexpr (kPointsAreFileBytes) {
+        if (!points.empty()) {
+            std::memcpy(points.data(), bytes, points.size_bytes());
+        }
+    } else {
+        for (Point& point : points) {
+            point.x = getDouble(bytes, kLittleEndian);
+            point.y = getDouble(bytes + 8, kLittleEndian);
+            bytes += kPointSize;
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "export/ExportAhead.h"
 
+#include <system_error>
+
 #include "export/DatasetWriter.h"
 #include "shapefile/FileSystem.h"
 #include "workspace/Platform.h"
@@ -100,7 +102,13 @@ void MergeWorkspace::WriteAhead() {
         return;
     }
     if (!ahead_) {
-        ahead_.reset(new ExportAhead(*aheadFolder_, StopsExport(*aheadFolder_), RoutesExport(*aheadFolder_)));
+        try {
+            ahead_.reset(
+                new ExportAhead(*aheadFolder_, StopsExport(*aheadFolder_), RoutesExport(*aheadFolder_)));
+        } catch (const std::system_error&) {  // no thread to be had: Finish writes everything
+            aheadFolder_.reset();
+            return;
+        }
     }
     ahead_->handOver(stopTable.size(), routeTable.size());
 }

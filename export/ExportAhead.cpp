@@ -8,11 +8,8 @@
 
 namespace tramelo {
 
-ExportAhead::ExportAhead(std::string folder, PreparedExport stops, PreparedExport routes)
-    : folder_(std::move(folder)),
-      stops_(std::move(stops)),
-      routes_(std::move(routes)),
-      worker_([this] { work(); }) {}
+ExportAhead::ExportAhead(PreparedExport stops, PreparedExport routes)
+    : stops_(std::move(stops)), routes_(std::move(routes)), worker_([this] { work(); }) {}
 
 ExportAhead::~ExportAhead() {
     {
@@ -103,8 +100,7 @@ void MergeWorkspace::WriteAhead() {
     }
     if (!ahead_) {
         try {
-            ahead_.reset(
-                new ExportAhead(*aheadFolder_, StopsExport(*aheadFolder_), RoutesExport(*aheadFolder_)));
+            ahead_.reset(new ExportAhead(StopsExport(*aheadFolder_), RoutesExport(*aheadFolder_)));
         } catch (const std::system_error&) {  // no thread to be had: Finish writes everything
             aheadFolder_.reset();
             return;
@@ -114,7 +110,7 @@ void MergeWorkspace::WriteAhead() {
 }
 
 void MergeWorkspace::CloseWriteAhead(const std::string& outputFolder, CalendarDate today) {
-    if (ahead_ && ahead_->folder() == outputFolder) {
+    if (ahead_ && *aheadFolder_ == outputFolder) {
         ahead_->close(crs.toWrite(), today);
     } else {
         ahead_.reset();

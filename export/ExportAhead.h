@@ -14,7 +14,6 @@
 #include <exception>
 #include <mutex>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <thread>
 
@@ -26,13 +25,11 @@ namespace tramelo {
 class ExportAhead {
 public:
     // REQUIRES: the exports are not started; their tables outlive this.
-    ExportAhead(std::string folder, PreparedExport stops, PreparedExport routes);
+    ExportAhead(PreparedExport stops, PreparedExport routes);
     // Stops the thread; the files it wrote go.
     ~ExportAhead();
     ExportAhead(const ExportAhead&) = delete;
     ExportAhead& operator=(const ExportAhead&) = delete;
-
-    const std::string& folder() const { return folder_; }
 
     // The tables now hold that many records, all of which may be written.
     void handOver(std::size_t stops, std::size_t routes);
@@ -52,7 +49,6 @@ private:
 
     void work();
 
-    std::string folder_;
     PreparedExport stops_;
     PreparedExport routes_;
     std::mutex mutex_;

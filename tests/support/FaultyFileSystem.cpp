@@ -32,7 +32,7 @@ private:
 
 std::unique_ptr<OutputFile> FaultyFileSystem::createForWriting(const std::string& path) {
     step(Operation::Create, path);
-    return std::make_unique<FaultyOutputFile>(*this, inner_.createForWriting(path), path);
+    return std::make_unique<FaultyOutputFile>(*this, FileSystemWrapper::createForWriting(path), path);
 }
 
 }  // namespace tramelo::testing

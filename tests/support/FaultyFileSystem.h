@@ -11,26 +11,22 @@
 #include <string>
 #include <vector>
 
-#include "shapefile/FileSystem.h"
+#include "shapefile/FileSystemWrapper.h"
 
 namespace tramelo::testing {
 
-class FaultyFileSystem final : public FileSystem {
+class FaultyFileSystem final : public FileSystemWrapper {
 public:
-    explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+    using FileSystemWrapper::FileSystemWrapper;
 
-    std::unique_ptr<InputFile> openForReading(const std::string& path) override {
-        return inner_.openForReading(path);
-    }
-    bool exists(const std::string& path) override { return inner_.exists(path); }
     std::unique_ptr<OutputFile> createForWriting(const std::string& path) override;
-    bool isReadOnly(const std::string& path) override { return inner_.isReadOnly(path); }
     void replace(const std::string& from, const std::string& target) override {
         step(Operation::Replace, target);
-        inner_.replace(from, target);
+        FileSystemWrapper::replace(from, target);
     }
-    void remove(const std::string& path) noexcept override { inner_.remove(path); }
-    bool allowsConcurrentWrites() const override { return concurrent && inner_.allowsConcurrentWrites(); }
+    bool allowsConcurrentWrites() const override {
+        return concurrent && FileSystemWrapper::allowsConcurrentWrites();
+    }
 
     enum class Operation { Create, Write, Seek, Close, Replace };
     struct Step {
@@ -54,7 +50,6 @@ public:
     std::vector<Step> steps;  // every output operation, in order
 
 private:
-    FileSystem& inner_;
     std::mutex mutex_;
 };
 

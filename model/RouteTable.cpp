@@ -1,6 +1,7 @@
 #include "model/RouteTable.h"
 
 #include <cassert>
+#include <string>
 #include <vector>
 
 #include "model/IssueLog.h"
@@ -33,9 +34,8 @@ bool RouteRecord::equals(const RouteRecord& other) const {
     return code == other.code && description == other.description && geometry->equals(*other.geometry);
 }
 
-bool RouteTable::admit(const CodeIndex<RouteRecord>::Lookup& place, std::string_view code,
-                       std::string_view description, const PolylineGeometry& geometry, IssueLog& issues,
-                       std::string_view sourcePath) const {
+bool RouteTable::admit(const Lookup& place, std::string_view code, std::string_view description,
+                       const PolylineGeometry& geometry, IssueLog& issues, std::string_view sourcePath) const {
     const RouteRecord* found = place.found;
     if (found == nullptr) {
         return true;
@@ -44,7 +44,7 @@ bool RouteTable::admit(const CodeIndex<RouteRecord>::Lookup& place, std::string_
     const PolylineGeometry& kept = *found->geometry;
     if (found->description != description || !kept.equals(geometry)) {
         Conflict conflict{.code = std::string(code),
-                          .keptSource = std::string(sources_.at(place.position)),
+                          .keptSource = std::string(sourceOf(place)),
                           .keptText = std::string(found->description),
                           .droppedText = std::string(description),
                           .kept = {},
@@ -68,19 +68,12 @@ bool RouteTable::admit(const CodeIndex<RouteRecord>::Lookup& place, std::string_
     return false;
 }
 
-void RouteTable::append(const CodeIndex<RouteRecord>::Lookup& place, std::string_view code,
-                        std::string_view description, PolylineGeometry&& geometry,
-                        std::string_view sourcePath) {
-    sources_.note(records_.size(), sourcePath);
-    records_.append(arena_.store(code), arena_.store(description), std::move(geometry));
-    index_.add(place);
-}
-
 void RouteTable::add(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
                      IssueLog& issues, std::string_view sourcePath) {
     const auto place = index_.prepare(code);
     if (admit(place, code, description, geometry, issues, sourcePath)) {
-        append(place, code, description, CopyGeometry(geometry, arena_.resource()), sourcePath);
+        append(place, sourcePath, arena_.store(code), arena_.store(description),
+               CopyGeometry(geometry, arena_.resource()));
     }
 }
 
@@ -88,8 +81,8 @@ void RouteTable::add(std::string_view code, std::string_view description, Polyli
                      IssueLog& issues, std::string_view sourcePath) {
     const auto place = index_.prepare(code);
     if (admit(place, code, description, geometry, issues, sourcePath)) {
-        append(place, code, description, PolylineGeometry(std::move(geometry), arena_.resource()),
-               sourcePath);
+        append(place, sourcePath, arena_.store(code), arena_.store(description),
+               PolylineGeometry(std::move(geometry), arena_.resource()));
     }
 }
 

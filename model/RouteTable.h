@@ -1,23 +1,18 @@
 #pragma once
 
-// The merged routes of a run, in order of acceptance, with an index by route code.
+// The merged routes of a run, in order of acceptance, with an index by route code
+// (RecordTable).
 //
 // The same merge rule as the stop table: the first route seen with a code wins; a later one
 // with an indexed code is dropped, silently when identical, with an entry in the issue log
 // when it differs. Route points are compared exactly as read (they are never rounded), so
 // two routes are equal only when every coordinate has the same value.
 
-#include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
-#include <vector>
 
-#include "base/AppendList.h"
-#include "base/Arena.h"
-#include "model/CodeIndex.h"
 #include "model/PolylineGeometry.h"
-#include "model/SourceList.h"
+#include "model/RecordTable.h"
 
 namespace tramelo {
 
@@ -44,7 +39,7 @@ struct RouteRecord {
     RouteRecord* next = nullptr;
 };
 
-class RouteTable {
+class RouteTable : public RecordTable<RouteRecord> {
 public:
     // Offers one route; the table keeps its own copy of geometry when it keeps the route.
     void add(std::string_view code, std::string_view description, const PolylineGeometry& geometry,
@@ -54,32 +49,10 @@ public:
     void add(std::string_view code, std::string_view description, PolylineGeometry&& geometry,
              IssueLog& issues, std::string_view sourcePath);
 
-    const RouteRecord* find(std::string_view code) const { return index_.find(code); }
-    void rebuildIndex() { index_.rebuild(); }
-    void prefetch(std::string_view code) const { index_.prefetch(code); }
-    bool isEmpty() const { return records_.isEmpty(); }
-    std::size_t size() const { return records_.size(); }
-
-    const RouteRecord* head() const { return records_.head(); }
-    const RouteRecord* tail() const { return records_.tail(); }
-    std::int32_t indexedCount() const { return index_.indexedCount; }
-
-    auto begin() const { return records_.begin(); }
-    auto end() const { return records_.end(); }
-
 private:
     // True when the route is new; otherwise reports a conflicting repeat in the log.
-    bool admit(const CodeIndex<RouteRecord>::Lookup& place, std::string_view code,
-               std::string_view description, const PolylineGeometry& geometry, IssueLog& issues,
-               std::string_view sourcePath) const;
-    void append(const CodeIndex<RouteRecord>::Lookup& place, std::string_view code,
-                std::string_view description, PolylineGeometry&& geometry, std::string_view sourcePath);
-
-    // The records, their texts and points; declared first, so that it outlives the list.
-    Arena arena_;
-    AppendList<RouteRecord> records_{arena_.resource()};
-    CodeIndex<RouteRecord> index_{records_};
-    SourceList sources_;
+    bool admit(const Lookup& place, std::string_view code, std::string_view description,
+               const PolylineGeometry& geometry, IssueLog& issues, std::string_view sourcePath) const;
 };
 
 }  // namespace tramelo

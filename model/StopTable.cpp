@@ -1,5 +1,7 @@
 #include "model/StopTable.h"
 
+#include <string>
+
 #include "model/IssueLog.h"
 
 namespace tramelo {
@@ -11,7 +13,7 @@ void StopTable::add(std::string_view code, std::string_view name, double x, doub
         if (!found->matches(code, name, x, y)) {
             issues.addStopIssue(sourcePath, DuplicateCodeMessage(code),
                                 {.code = std::string(code),
-                                 .keptSource = std::string(sources_.at(place.position)),
+                                 .keptSource = std::string(sourceOf(place)),
                                  .keptText = std::string(found->name),
                                  .droppedText = std::string(name),
                                  .kept = {found->x, found->y},
@@ -19,9 +21,7 @@ void StopTable::add(std::string_view code, std::string_view name, double x, doub
         }
         return;
     }
-    sources_.note(records_.size(), sourcePath);
-    records_.append(arena_.store(code), arena_.store(name), x, y);
-    index_.add(place);
+    append(place, sourcePath, arena_.store(code), arena_.store(name), x, y);
 }
 
 }  // namespace tramelo

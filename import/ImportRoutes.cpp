@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "base/Texts.h"
 #include "import/ShapefileImport.h"
@@ -18,10 +19,8 @@ class RoutesImport final : public DatasetImport {
 public:
     explicit RoutesImport(MergeWorkspace& workspace) : workspace_(workspace) {}
 
-    void createBatch(std::int32_t count, bool contentStays) override {
-        batch_.emplace(count, workspace_.staging);
-        pointBytes_.emplace(static_cast<std::size_t>(std::max(0, count)), workspace_.staging.resource());
-        contentStays_ = contentStays;
+    void createBatch(std::int32_t count, const HeldBytes& shapes, const HeldBytes& attributes) override {
+        batch_.emplace(count, workspace_.staging, std::vector<HeldBytes>{shapes, attributes});
     }
 
     ShapeResult takeShape(std::int32_t i, std::span<const std::uint8_t> content) override {
@@ -45,34 +44,22 @@ public:
             kSinglePartPointsOffset + std::int64_t{kPointSize} * n) {
             return ShapeResult::FormatError;
         }
-        // Until the file is judged, only where the points are is kept: in the file itself when
-        // it is all in memory, else a copy of their bytes in the staging arena. Decoding them
-        // into a route waits for the merge, which then needs no second copy of them all.
-        std::span<const std::uint8_t> bytes =
-            content.subspan(kSinglePartPointsOffset, kPointSize * std::size_t(n));
-        if (!contentStays_ && !bytes.empty()) {
-            auto* copy = static_cast<std::uint8_t*>(workspace_.staging.allocate(bytes.size(), 1));
-            std::copy(bytes.begin(), bytes.end(), copy);
-            bytes = {copy, bytes.size()};
-        }
-        (*pointBytes_)[static_cast<std::size_t>(i)] = bytes;
+        // Until the file is judged, only the points' bytes are kept: decoding them into a route
+        // waits for the merge, which then needs no second copy of them all.
+        batch_->setPointBytes(i, content.subspan(kSinglePartPointsOffset, kPointSize * std::size_t(n)));
         return ShapeResult::Taken;
     }
 
-    void takeTexts(std::int32_t i, std::string_view code, std::string_view description,
-                   bool textsStay) override {
-        batch_->setTexts(i, code, description, textsStay);
+    void takeTexts(std::int32_t i, std::string_view code, std::string_view description) override {
+        batch_->setTexts(i, code, description);
     }
 
-    bool keepsShapeContent() const override { return contentStays_; }
-
     void mergeBatch(const std::string& path) override {
-        std::size_t i = 0;
-        MergeBatch(batch_, workspace_.routeTable, [&](RouteBatchItem& item) {
+        MergeBatch(batch_, workspace_.routeTable, [&](const RouteBatchItem& item) {
             // Route points are kept exactly as read: unlike stops, they are never rounded. A
             // route is decoded into memory the heap hands back for the next one; the table
             // copies it only when it keeps it.
-            const std::span<const std::uint8_t> bytes = (*pointBytes_)[i++];
+            const std::span<const std::uint8_t> bytes = item.pointBytes;
             const auto n = static_cast<std::int32_t>(bytes.size() / kPointSize);
             PointArray points(static_cast<std::size_t>(n));
             DecodePoints(bytes.data(), points);
@@ -84,8 +71,6 @@ public:
 private:
     MergeWorkspace& workspace_;
     std::optional<RouteBatch> batch_;
-    std::optional<std::pmr::vector<std::span<const std::uint8_t>>> pointBytes_;  // per feature
-    bool contentStays_ = false;
 };
 
 }  // namespace

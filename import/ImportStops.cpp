@@ -1,5 +1,6 @@
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "import/Rounding.h"
 #include "import/ShapefileImport.h"
@@ -16,7 +17,10 @@ class StopsImport final : public DatasetImport {
 public:
     explicit StopsImport(MergeWorkspace& workspace) : workspace_(workspace) {}
 
-    void createBatch(std::int32_t count, bool) override { batch_.emplace(count, workspace_.staging); }
+    // Stops refer only to their texts: their coordinates are decoded as they are read.
+    void createBatch(std::int32_t count, const HeldBytes&, const HeldBytes& attributes) override {
+        batch_.emplace(count, workspace_.staging, std::vector<HeldBytes>{attributes});
+    }
 
     ShapeResult takeShape(std::int32_t i, std::span<const std::uint8_t> content) override {
         if (content.size() < kPointContentSize) {
@@ -30,8 +34,8 @@ public:
         return ShapeResult::Taken;
     }
 
-    void takeTexts(std::int32_t i, std::string_view code, std::string_view name, bool textsStay) override {
-        batch_->setTexts(i, code, name, textsStay);
+    void takeTexts(std::int32_t i, std::string_view code, std::string_view name) override {
+        batch_->setTexts(i, code, name);
     }
 
     void mergeBatch(const std::string& path) override {

@@ -174,7 +174,7 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
                      DatasetImport& dataset, const std::vector<ValueField>& valueFields, CodePage codePage,
                      std::int32_t& company) {
     const std::int32_t count = reader.recordCount();
-    dataset.createBatch(count, reader.shapesStayValid());
+    dataset.createBatch(count, reader.heldShapes(), reader.heldAttributes());
     bool rejected = false;
 
     if (!reader.startGeometryPass()) {
@@ -200,18 +200,13 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
         }
     }
 
-    const bool keepShapes = dataset.keepsShapeContent();
-    if (!keepShapes) {
-        reader.releaseShapes();
-    }
+    // Each file goes once its pass is over: what the batch refers into, it holds itself.
+    reader.releaseShapes();
     if (!reader.startAttributePass()) {
         return Verdict::FormatError;
     }
     std::string convertedCode;  // the texts in code page 1252, for a file whose texts are UTF-8
     std::string convertedText;
-    // A .DBF held whole stays open until the merge, which then takes its texts from the file
-    // itself: no copy of them all is staged.
-    const bool recordsStay = reader.attributesStayValid();
     for (std::int32_t i = 0; i < count; ++i) {
         std::span<const std::uint8_t> record;
         if (!reader.nextAttributes(record)) {
@@ -263,12 +258,10 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
                                      .text(schema.messages.foreignAfter));
             rejected = true;
         } else if (readable) {
-            dataset.takeTexts(i, code, text, recordsStay && codePage != CodePage::Utf8);
+            dataset.takeTexts(i, code, text);
         }
     }
-    if (!recordsStay) {
-        reader.releaseAttributes();
-    }
+    reader.releaseAttributes();
     return rejected ? Verdict::Reject : Verdict::Merge;
 }
 
@@ -339,7 +332,6 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
     }
     workspace.companyCode = company;
     dataset.mergeBatch(path);
-    reader.releaseAttributes();
 
     // What the companions say of a merged file, before the shell lists it.
     if (codePage == CodePage::Unknown) {

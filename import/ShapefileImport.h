@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/HeldBytes.h"
+
 namespace tramelo {
 
 class MergeWorkspace;
@@ -29,18 +31,16 @@ public:
 
     virtual ~DatasetImport() = default;
 
-    // contentStays: the record contents takeShape() is given stay valid until the merge.
-    virtual void createBatch(std::int32_t count, bool contentStays) = 0;
-    // Geometry pass: the record content of feature i, as read. The runner has checked that
-    // it holds a shape type and that the type is the dataset's.
+    // shapes and attributes: the bytes of the .SHP and the .DBF where they are held in memory
+    // whole, which the batch may refer into (and then holds) rather than copy from.
+    virtual void createBatch(std::int32_t count, const HeldBytes& shapes, const HeldBytes& attributes) = 0;
+    // Geometry pass: the record content of feature i, as read; valid during the call only,
+    // unless it lies in the held shapes. The runner has checked that it holds a shape type and
+    // that the type is the dataset's.
     virtual ShapeResult takeShape(std::int32_t i, std::span<const std::uint8_t> content) = 0;
-    // Attribute pass: the code (trailing white space removed) and the text of feature i.
-    // textsStay: both stay valid until the merge (they lie in a .DBF held in memory whole),
-    // so the batch may refer to them instead of copying them.
-    virtual void takeTexts(std::int32_t i, std::string_view code, std::string_view text, bool textsStay) = 0;
-    // Whether the batch refers to the record contents takeShape() was given, which must then
-    // stay until the merge.
-    virtual bool keepsShapeContent() const { return false; }
+    // Attribute pass: the code (trailing white space removed) and the text of feature i,
+    // valid as the content of takeShape() is.
+    virtual void takeTexts(std::int32_t i, std::string_view code, std::string_view text) = 0;
     // Offers every feature of the batch to the table (MergeBatch).
     virtual void mergeBatch(const std::string& path) = 0;
 

@@ -53,20 +53,18 @@ public:
     // next call.
     bool nextShape(std::span<const std::uint8_t>& content);
 
-    // Whether the contents nextShape() hands out stay valid as long as the reader lives:
-    // so when the .SHP is held in memory whole.
-    bool shapesStayValid() const { return shp_->holdsAllBytes(); }
+    // The bytes of the .SHP and of the .DBF, where the file is held in memory whole (the
+    // contents and records handed out lie in them); none where it is read as it goes or
+    // has been released.
+    HeldBytes heldShapes() const { return shp_ ? shp_->held() : HeldBytes(); }
+    HeldBytes heldAttributes() const { return dbf_ ? dbf_->held() : HeldBytes(); }
 
-    // Closes the .SHP and .SHX, for an import that keeps nothing of their contents: their
-    // bytes, when held in memory, need not wait for the merge. Then the attribute pass.
+    // Closes the .SHP and .SHX once the geometry pass is over. Then the attribute pass.
     void releaseShapes();
 
     bool startAttributePass();
     // The next .DBF record, deletion flag included; valid until the next call.
     bool nextAttributes(std::span<const std::uint8_t>& record);
-    // Whether the records nextAttributes() hands out stay valid as long as the reader lives
-    // (or until releaseAttributes()): so when the .DBF is held in memory whole.
-    bool attributesStayValid() const { return dbf_->holdsAllBytes(); }
     // Closes the .DBF once the attribute pass is over.
     void releaseAttributes();
 

@@ -9,7 +9,7 @@
 
 namespace tramelo {
 
-// Its texts are the batch's copies, or the file's own bytes while those stay in memory.
+// Its texts are the batch's copies, or views into the input file the batch holds.
 struct StopBatchItem {
     double x = 0.0;
     double y = 0.0;
@@ -21,12 +21,12 @@ class StopBatch : public Batch<StopBatchItem> {
 public:
     using Batch::Batch;
 
-    // Replaces the texts of item i with code and name, copied unless they stay valid as long
-    // as the batch; does nothing out of range.
-    void setTexts(std::int32_t i, std::string_view code, std::string_view name, bool textsStay = false) {
+    // Replaces the texts of item i with code and name (kept as Batch says); does nothing out
+    // of range.
+    void setTexts(std::int32_t i, std::string_view code, std::string_view name) {
         if (StopBatchItem* target = item(i)) {
-            target->code = keep(code, textsStay);
-            target->name = keep(name, textsStay);
+            target->code = keep(code);
+            target->name = keep(name);
         }
     }
 

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/HeldBytes.h"
 #include "platform/PathSeparator.h"
 
 namespace tramelo {
@@ -48,9 +49,10 @@ public:
     virtual std::int64_t seek(std::int64_t position) = 0;
     // The file's length in bytes when it was opened.
     virtual std::int64_t size() const = 0;
-    // True when the file is held in memory whole, so that what read() hands out stays valid
-    // as long as the file is open (not only until the next read).
-    virtual bool holdsAllBytes() const { return false; }
+    // The file's bytes, when it holds them all in memory: a view that read() handed out then
+    // lies in them and stays good as long as any holder of them lives, the file closed or
+    // not. None for a file read as it goes.
+    virtual HeldBytes held() const { return {}; }
     // Reads up to size bytes at the current position into destination, the same bytes as
     // read() gives, and returns how many there were.
     virtual std::size_t readInto(std::uint8_t* destination, std::size_t size) {

@@ -19,13 +19,13 @@ constexpr std::size_t kSmallFile = 256 * 1024;
 
 }  // namespace
 
-// A file read ahead: its bytes in memory, given back to the pool when the file is closed.
+// A file read ahead: its bytes in memory, given back to the pool when the file and every
+// holder of its bytes are done with them.
 class ReadAheadFile final : public InputFile {
 public:
-    ReadAheadFile(ReadAhead& owner, ReadAhead::Buffer buffer) : owner_(owner), buffer_(buffer) {}
-    ~ReadAheadFile() override { owner_.giveBack(buffer_); }
-    ReadAheadFile(const ReadAheadFile&) = delete;
-    ReadAheadFile& operator=(const ReadAheadFile&) = delete;
+    ReadAheadFile(ReadAhead& owner, ReadAhead::Buffer buffer)
+        : buffer_(buffer),
+          bytes_(buffer.bytes, [&owner, buffer](const std::uint8_t*) { owner.giveBack(buffer); }) {}
 
     std::span<const std::uint8_t> read(std::size_t size) override {
         const std::size_t count = std::min(size, buffer_.size - position_);
@@ -43,11 +43,11 @@ public:
     }
 
     std::int64_t size() const override { return static_cast<std::int64_t>(buffer_.size); }
-    bool holdsAllBytes() const override { return true; }
+    HeldBytes held() const override { return HeldBytes(bytes_, {buffer_.bytes, buffer_.size}); }
 
 private:
-    ReadAhead& owner_;
     ReadAhead::Buffer buffer_;
+    std::shared_ptr<const std::uint8_t> bytes_;
     std::size_t position_ = 0;
 };
 

@@ -57,7 +57,7 @@ TEST(ReadAheadTest, NamedInputsAreReadOnceAndHandedOverWhole) {
         ahead.expectShapefile("/in/b.SHP");
         for (const char* path : {"/in/a.shp", "/in/a.shx", "/in/a.dbf", "/in/a.prj"}) {
             const std::unique_ptr<InputFile> file = ahead.openForReading(path);
-            EXPECT_TRUE(file->holdsAllBytes()) << path;
+            EXPECT_TRUE(file->held()) << path;
             EXPECT_EQ(ReadAll(*file), memory.text(path)) << path;
         }
         // Only b's .DBF is wanted; its .SHP and .SHX, named before it, are dropped unread.

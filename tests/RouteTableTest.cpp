@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "model/IssueLog.h"
-#include "model/RouteBatch.h"
 #include "model/RouteTable.h"
 #include "tests/support/Contents.h"
 
@@ -173,13 +172,11 @@ TEST_F(RouteTableTest, RoutesWithoutPointsAreEqualWhenTextsMatch) {
     EXPECT_TRUE(issues.routeIssues.isEmpty());
 }
 
-TEST_F(RouteTableTest, TableKeepsItsOwnCopyOfTheBatchGeometry) {
-    RouteBatch batch(1);
-    batch.setGeometry(0, 2, {{1, 1}, {2, 2}});
-    table.add("R1", "", *batch.item(0)->geometry, issues, "a.shp");
-    const Point* kept = table.head()->geometry->points().data();
-    batch.setGeometry(0, 1, {{5, 5}});  // replacing the batch's geometry leaves the table's
-    EXPECT_EQ(kept, table.head()->geometry->points().data());
+TEST_F(RouteTableTest, TableKeepsItsOwnCopyOfAGeometryItIsLent) {
+    PolylineGeometry lent = Adopting({{1, 1}, {2, 2}});
+    table.add("R1", "", lent, issues, "a.shp");
+    EXPECT_NE(table.head()->geometry->points().data(), lent.points().data());
+    lent.setPoint(1, 5, 5);  // changing the caller's geometry leaves the table's
     EXPECT_EQ(table.head()->geometry->points()[1].x, 2.0);
 }
 

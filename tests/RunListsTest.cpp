@@ -1,15 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "base/AppendList.h"
 #include "base/Arena.h"
+#include "base/HeldBytes.h"
+#include "base/Sanitizers.h"
 #include "model/AcquiredFileList.h"
 #include "model/IssueLog.h"
 #include "model/RouteBatch.h"
 #include "model/StopBatch.h"
 #include "tests/support/Contents.h"
+#include "tests/support/ShapefileBuilder.h"
 
 namespace tramelo::testing {
 namespace {
@@ -104,23 +110,35 @@ TEST(BatchTest, StopBatchIgnoresPositionsOutOfRange) {
     }
 }
 
-TEST(BatchTest, RouteBatchReplacesAndReleasesGeometries) {
-    RouteBatch batch(2);
-    EXPECT_FALSE(batch.item(0)->geometry);
-    batch.setGeometry(0, 2, {{1, 2}, {3, 4}});
-    ASSERT_TRUE(batch.item(0)->geometry);
-    EXPECT_EQ(batch.item(0)->geometry->pointCount(), 2);
-    EXPECT_EQ(batch.item(0)->geometry->maxY, 4.0);
-    batch.setGeometry(0, 0, {});
-    EXPECT_EQ(batch.item(0)->geometry->pointCount(), 0);
-    batch.setGeometry(2, 1, {{9, 9}});  // released, nothing changed
-    batch.setGeometry(-1, 1, {{9, 9}});
-    EXPECT_FALSE(batch.item(1)->geometry);
-    batch.setTexts(1, "R1", "Linea");
-    batch.setTexts(2, "R2", "Fuori");
-    EXPECT_EQ(batch.item(1)->code, "R1");
-    EXPECT_EQ(batch.item(1)->description, "Linea");
-    EXPECT_EQ(batch.item(2), nullptr);
+// A batch refers into the input files it was given, holding them, and copies the rest (texts
+// converted from UTF-8, anything of a file read as it goes), so that none of its views
+// outlives what it points into.
+TEST(BatchTest, KeepsViewsIntoItsInputsAndCopiesTheRest) {
+    auto file = std::make_shared<std::vector<std::uint8_t>>(Bytes{'R', '1', 'L', 'i', 'n', 'e', 'a', 1, 2});
+    HeldBytes held(file, *file);
+    const std::string_view code(reinterpret_cast<const char*>(file->data()), 2);
+    const std::string converted = "Linea";
+    RouteBatch batch(2, {held});
+    batch.setTexts(0, code, converted);
+    batch.setPointBytes(0, std::span(*file).subspan(7));
+    const std::vector<std::uint8_t> elsewhere = {3, 4};
+    batch.setPointBytes(1, elsewhere);
+    batch.setPointBytes(2, elsewhere);  // out of range: nothing changes
+
+    EXPECT_EQ(batch.item(0)->code.data(), code.data());
+    EXPECT_NE(batch.item(0)->description.data(), converted.data());
+    EXPECT_EQ(batch.item(0)->description, "Linea");
+    EXPECT_EQ(batch.item(0)->pointBytes.data(), file->data() + 7);
+    EXPECT_NE(batch.item(1)->pointBytes.data(), elsewhere.data());
+    EXPECT_EQ(Bytes(batch.item(1)->pointBytes.begin(), batch.item(1)->pointBytes.end()), elsewhere);
+
+    // The file and its other holders gone, the batch's views still read its bytes.
+    const std::uint8_t* before = file->data();
+    held = {};
+    file.reset();
+    EXPECT_EQ(batch.item(0)->code, "R1");
+    EXPECT_EQ(batch.item(0)->pointBytes.data(), before + 7);
+    EXPECT_EQ(batch.item(0)->pointBytes[1], 2);
 }
 
 TEST(ArenaTest, StoredTextsStayPutAcrossBlocks) {
@@ -140,6 +158,24 @@ TEST(ArenaTest, StoredTextsStayPutAcrossBlocks) {
         EXPECT_EQ(stored[i], originals[i]) << i;
         EXPECT_TRUE(stored[i].empty() || stored[i].data() != originals[i].data());
     }
+}
+
+// A reset arena hands out its first blocks again, so that the next file is staged in memory
+// already there; what it handed out before is poisoned under AddressSanitizer, so that a view
+// that outlived the reset fails the sanitized tests instead of reading the next file's bytes.
+TEST(ArenaTest, ResetHandsOutTheKeptBlocksAgainAndPoisonsWhatWasHandedOut) {
+    Arena arena;
+    const std::string_view first = arena.store("uno");
+    arena.store(std::string(40000, 'x'));  // beyond the first block
+    arena.reset(16 * 1024);
+#ifdef TRAMELO_ADDRESS_SANITIZER
+    EXPECT_TRUE(IsPoisoned(first.data()));
+    EXPECT_DEATH(static_cast<void>(std::string(first)), "use-after-poison");
+#endif
+    const std::string_view again = arena.store("due");
+    EXPECT_EQ(again.data(), first.data());  // the first block again, from its start
+    EXPECT_EQ(again, "due");
+    EXPECT_FALSE(IsPoisoned(again.data()));
 }
 
 }  // namespace

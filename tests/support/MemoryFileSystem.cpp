@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace tramelo::testing {
 
@@ -9,28 +10,30 @@ namespace {
 
 class MemoryInputFile final : public InputFile {
 public:
-    explicit MemoryInputFile(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    // A copy of its own, so that what the file hands out outlives the test's changes to the map.
+    explicit MemoryInputFile(const std::vector<std::uint8_t>& bytes)
+        : bytes_(std::make_shared<const std::vector<std::uint8_t>>(bytes)) {}
 
     std::span<const std::uint8_t> read(std::size_t size) override {
-        const std::size_t count = std::min(size, bytes_.size() - position_);
-        const std::span<const std::uint8_t> view(bytes_.data() + position_, count);
+        const std::size_t count = std::min(size, bytes_->size() - position_);
+        const std::span<const std::uint8_t> view(bytes_->data() + position_, count);
         position_ += count;
         return view;
     }
 
     std::int64_t seek(std::int64_t position) override {
-        if (position < 0 || position > static_cast<std::int64_t>(bytes_.size())) {
+        if (position < 0 || position > static_cast<std::int64_t>(bytes_->size())) {
             return -1;
         }
         position_ = static_cast<std::size_t>(position);
         return position;
     }
 
-    std::int64_t size() const override { return static_cast<std::int64_t>(bytes_.size()); }
-    bool holdsAllBytes() const override { return true; }
+    std::int64_t size() const override { return static_cast<std::int64_t>(bytes_->size()); }
+    HeldBytes held() const override { return HeldBytes(bytes_, *bytes_); }
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes_;
     std::size_t position_ = 0;
 };
 

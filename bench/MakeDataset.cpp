@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,7 +108,9 @@ void WriteStops(DiskFileSystem& disk, const std::filesystem::path& root, long pe
                                     EncodePointContent({stop.x, stop.y}, content);
                                 });
         }
-        writer.finish({2026, 12, 7});
+        writer.setPrj(std::nullopt);
+        writer.complete({2026, 12, 7});
+        writer.commit();
         previous = std::move(current);
     }
 }
@@ -145,7 +148,9 @@ void WriteRoutes(DiskFileSystem& disk, const std::filesystem::path& root, long p
                 EncodePolylineContent(geometry.box(), geometry.points(), content);
             });
         }
-        writer.finish({2026, 12, 7});
+        writer.setPrj(std::nullopt);
+        writer.complete({2026, 12, 7});
+        writer.commit();
         previous = std::move(current);
     }
 }

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pipeline/Pipeline.h"
 #include "shapefile/FileSystem.h"
-#include "shapefile/ReadAhead.h"
 #include "workspace/MergeWorkspace.h"
 #include "workspace/Platform.h"
 
@@ -196,19 +196,19 @@ int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ost
     // The inputs are known from the start, so each is read while the one before is merged.
     // The read-ahead hears as soon as the last one is named: the buffers of the files merged
     // after that then go at once instead of waiting, unused, beside the last input.
-    ReadAhead readAhead(files);
+    Pipeline pipeline(files);
     const auto expect = [&](std::size_t i) {
-        readAhead.expectShapefile(request.inputs[i].path);
+        pipeline.expectShapefile(request.inputs[i].path);
         if (i + 1 == request.inputs.size()) {
-            readAhead.expectNoMore();
+            pipeline.expectNoMore();
         }
     };
-    ConsolePlatform platform(readAhead, out, err);
+    ConsolePlatform platform(pipeline.files(), out, err);
     MergeWorkspace workspace(platform);
     // The output folder is known from the start too: what is merged is written while the
     // files that follow are read and merged.
     const std::string outputFolder = OutputFolder(*request.output);
-    workspace.WriteAheadInto(outputFolder);
+    pipeline.writeAheadInto(workspace, outputFolder);
     bool allAcquired = true;
     for (std::size_t i = 0; i < request.inputs.size(); ++i) {
         if (i == 0) {

@@ -4,11 +4,9 @@
 #include <cstring>
 #include <limits>
 
-#include "export/OutputSteps.h"
 #include "shapefile/FileSystem.h"
 #include "workspace/DatasetSchema.h"
 #include "workspace/Message.h"
-#include "workspace/Platform.h"
 
 namespace tramelo {
 
@@ -23,18 +21,10 @@ std::string FileName(std::string_view baseName, std::string_view extension) {
 }  // namespace
 
 DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
-                             std::int32_t companyCode, std::optional<std::string_view> prj,
-                             std::int64_t maxFileWords)
-    : DatasetWriter(files, folder, schema, companyCode, PrjLater{}) {
-    maxFileWords_ = maxFileWords;
-    setPrj(prj);
-}
-
-DatasetWriter::DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
-                             std::int32_t companyCode, PrjLater)
+                             std::int32_t companyCode, std::int64_t maxFileWords)
     : schema_(schema),
       companyText_(DecimalText(companyCode)),
-      maxFileWords_(std::numeric_limits<std::int32_t>::max()),
+      maxFileWords_(maxFileWords),
       set_(files),
       folder_(folder) {
     // The record length comes from the field list: the company's digits less one plus a
@@ -170,81 +160,6 @@ std::int32_t DatasetWriter::complete(const CalendarDate& today) {
     }
     set_.close();
     return recordCount_;
-}
-
-DatasetExport::DatasetExport(FileSystem& files, std::string folder, const DatasetSchema& schema,
-                             std::int32_t companyCode, FeatureWriter writeFeatures)
-    : files_(files),
-      folder_(std::move(folder)),
-      schema_(schema),
-      companyCode_(companyCode),
-      writeFeatures_(std::move(writeFeatures)) {}
-
-void DatasetExport::prepare(std::optional<std::string_view> prj, CalendarDate today) {
-    result_ = TryOutputSteps([&] { writer_.emplace(files_, folder_, schema_, companyCode_, prj); },
-                             [&] {
-                                 writer_->start();
-                                 writeFeatures_(*writer_, std::numeric_limits<std::size_t>::max());
-                                 written_ = writer_->complete(today);
-                             });
-}
-
-void DatasetExport::open() {
-    result_ = TryOutputSteps(
-        [&] { writer_.emplace(files_, folder_, schema_, companyCode_, DatasetWriter::PrjLater{}); },
-        [&] { writer_->start(); });
-}
-
-void DatasetExport::write(std::size_t upTo) {
-    if (!failed()) {
-        result_ = TryOutputSteps([] {}, [&] { writeFeatures_(*writer_, upTo); });
-    }
-}
-
-void DatasetExport::close(std::optional<std::string_view> prj, CalendarDate today) {
-    write(std::numeric_limits<std::size_t>::max());
-    if (!failed()) {
-        result_ = TryOutputSteps([&] { writer_->setPrj(prj); }, [&] { written_ = writer_->complete(today); });
-    }
-}
-
-OutputOutcome DatasetExport::complete(Platform& platform) {
-    if (result_.outcome == OutputOutcome::Written) {
-        try {
-            writer_->commit();
-        } catch (const FileError& error) {
-            result_ = {OutputOutcome::WriteFailed, error.path()};
-        }
-    }
-    writer_.reset();  // what was not put in place goes
-    ShowOutputFailure(platform, result_);
-    if (result_.outcome == OutputOutcome::Written) {
-        platform.showMessage(Message(MessageKind::Information)
-                                 .text(schema_.messages.exportedBefore)
-                                 .number(written_)
-                                 .text(schema_.messages.exportedAfter));
-    }
-    return result_.outcome;
-}
-
-OutputOutcome ExportDataset(Platform& platform, const std::string& folder, const DatasetSchema& schema,
-                            std::int32_t companyCode, std::optional<std::string_view> prj,
-                            FeatureWriter writeFeatures) {
-    DatasetExport run(platform.files(), folder, schema, companyCode, std::move(writeFeatures));
-    run.prepare(prj, platform.today());
-    return run.complete(platform);
-}
-
-void DatasetExportDeleter::operator()(DatasetExport* run) const {
-    delete run;
-}
-
-void PrepareExport(DatasetExport& run, std::optional<std::string_view> prj, CalendarDate today) {
-    run.prepare(prj, today);
-}
-
-OutputOutcome CompleteExport(DatasetExport& run, Platform& platform) {
-    return run.complete(platform);
 }
 
 }  // namespace tramelo

@@ -1,4 +1,4 @@
-#include "export/DatasetWriter.h"
+#include "export/DatasetExport.h"
 #include "shapefile/Layouts.h"
 #include "workspace/DatasetSchema.h"
 #include "workspace/MergeWorkspace.h"
@@ -14,30 +14,26 @@ namespace {
 // does not replace the buffer every time.
 constexpr std::size_t kSpareScratchPoints = 131;
 
-FeatureWriter RouteFeatures(const RouteTable& table) {
-    return TableFeatures(table, [](DatasetWriter& writer, const RouteRecord& route) {
-        const PolylineGeometry& geometry = *route.geometry;
-        const std::size_t points = geometry.points().size();
-        const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * points;
-        writer.reserveScratch(RecordHeader::kSize + contentSize, kPointSize * (points + kSpareScratchPoints));
-        writer.writeFeature(route.code, route.description, geometry.box(), contentSize,
-                            [&](std::uint8_t* content) {
-                                EncodePolylineContent(geometry.box(), geometry.points(), content);
-                            });
+void WriteRoute(DatasetWriter& writer, const RouteRecord& route) {
+    const PolylineGeometry& geometry = *route.geometry;
+    const std::size_t points = geometry.points().size();
+    const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * points;
+    writer.reserveScratch(RecordHeader::kSize + contentSize, kPointSize * (points + kSpareScratchPoints));
+    writer.writeFeature(route.code, route.description, geometry.box(), contentSize, [&](std::uint8_t* content) {
+        EncodePolylineContent(geometry.box(), geometry.points(), content);
     });
 }
 
 }  // namespace
 
-PreparedExport MergeWorkspace::RoutesExport(const std::string& folder) {
-    return PreparedExport(
-        new DatasetExport(platform_.files(), folder, kRoutesSchema, companyCode, RouteFeatures(routeTable)));
+std::unique_ptr<DatasetExport> RoutesExport(const MergeWorkspace& workspace, FileSystem& files,
+                                            std::string folder) {
+    return std::make_unique<DatasetExport>(files, std::move(folder), kRoutesSchema, workspace.companyCode,
+                                           TableRecords(workspace.routeTable, WriteRoute));
 }
 
 OutputOutcome MergeWorkspace::ExportRoutes(const std::string& folder) {
-    const PreparedExport run = RoutesExport(folder);
-    PrepareExport(*run, crs.toWrite(), platform_.today());
-    return CompleteExport(*run, platform_);
+    return RunExport(*RoutesExport(*this, platform_.files(), folder), platform_, crs.toWrite(), platform_.today());
 }
 
 }  // namespace tramelo

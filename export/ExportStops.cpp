@@ -1,4 +1,4 @@
-#include "export/DatasetWriter.h"
+#include "export/DatasetExport.h"
 #include "shapefile/Layouts.h"
 #include "workspace/DatasetSchema.h"
 #include "workspace/MergeWorkspace.h"
@@ -8,24 +8,22 @@ namespace tramelo {
 
 namespace {
 
-FeatureWriter StopFeatures(const StopTable& table) {
-    return TableFeatures(table, [](DatasetWriter& writer, const StopRecord& stop) {
-        const Point point{stop.x, stop.y};
-        writer.writeFeature(stop.code, stop.name, {stop.x, stop.y, stop.x, stop.y}, kPointContentSize,
-                            [&](std::uint8_t* content) { EncodePointContent(point, content); });
-    });
+void WriteStop(DatasetWriter& writer, const StopRecord& stop) {
+    const Point point{stop.x, stop.y};
+    writer.writeFeature(stop.code, stop.name, {stop.x, stop.y, stop.x, stop.y}, kPointContentSize,
+                        [&](std::uint8_t* content) { EncodePointContent(point, content); });
 }
 
 }  // namespace
 
-PreparedExport MergeWorkspace::StopsExport(const std::string& folder) {
-    return PreparedExport(
-        new DatasetExport(platform_.files(), folder, kStopsSchema, companyCode, StopFeatures(stopTable)));
+std::unique_ptr<DatasetExport> StopsExport(const MergeWorkspace& workspace, FileSystem& files,
+                                           std::string folder) {
+    return std::make_unique<DatasetExport>(files, std::move(folder), kStopsSchema, workspace.companyCode,
+                                           TableRecords(workspace.stopTable, WriteStop));
 }
 
 OutputOutcome MergeWorkspace::ExportStops(const std::string& folder) {
-    return ExportDataset(platform_, folder, kStopsSchema, companyCode, crs.toWrite(),
-                         StopFeatures(stopTable));
+    return RunExport(*StopsExport(*this, platform_.files(), folder), platform_, crs.toWrite(), platform_.today());
 }
 
 }  // namespace tramelo

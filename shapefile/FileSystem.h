@@ -9,6 +9,14 @@
 //
 // DiskFileSystem is the real one; tests put in-memory files and injected faults behind the
 // same interface.
+//
+// Threads: a file system and its files are used from the main thread and, in the batch
+// command, from the pipeline's worker (pipeline/Pipeline.h says what runs there). Each open
+// file is used by one thread at a time. Every file system lets the worker open and read
+// files while the main thread too only opens, reads and asks whether files exist. Only one
+// whose allowsConcurrentWrites() is true lets the worker create, write, close and remove
+// files while the main thread does anything else with other files; replace() is the main
+// thread's alone.
 
 #include <algorithm>
 #include <cstddef>
@@ -102,8 +110,8 @@ public:
     virtual void replace(const std::string& from, const std::string& target) = 0;
     // Deletes a file if it exists; never throws.
     virtual void remove(const std::string& path) noexcept = 0;
-    // True when files may be created and written from two threads at once (each file from
-    // one of them).
+    // True when files may be created, written and removed from two threads at once (each file
+    // from one of them), as above.
     virtual bool allowsConcurrentWrites() const { return false; }
 };
 

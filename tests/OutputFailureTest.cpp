@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "export/DatasetWriter.h"
+#include "pipeline/Pipeline.h"
 #include "platform/OperatingSystem.h"
 #include "shapefile/DiskFileSystem.h"
 #include "tests/support/FaultyFileSystem.h"
@@ -432,9 +433,10 @@ TEST(WriteAheadTest, FinishesAsWithoutIt) {
             }
         };
         {
+            Pipeline pipeline(faulty);
             MergeWorkspace workspace(platform);
             if (ahead) {
-                workspace.WriteAheadInto(folder);
+                pipeline.writeAheadInto(workspace, folder);
             }
             for (const auto& [stops, path] : inputs) {
                 stops ? workspace.AddStopsFile(path) : workspace.AddRoutesFile(path);
@@ -474,7 +476,7 @@ TEST(WriteAheadTest, FinishesAsWithoutIt) {
 
 TEST(DatasetWriterTest, RefusesAShpPastThirtyTwoBitOffsets) {
     MemoryFileSystem memory;
-    DatasetWriter writer(memory, Native("/out"), kStopsSchema, 7, std::nullopt, 50 + 2 * 14);
+    DatasetWriter writer(memory, Native("/out"), kStopsSchema, 7, 50 + 2 * 14);
     writer.start();
     const auto point = [](std::uint8_t*) {};
     writer.writeFeature("A", "", {}, 20, point);

@@ -9,23 +9,23 @@
 // grow.
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/Arena.h"
-#include "base/CalendarDate.h"
 #include "model/AcquiredFileList.h"
 #include "model/IssueLog.h"
 #include "model/RouteTable.h"
 #include "model/StopTable.h"
 #include "workspace/Message.h"
+#include "workspace/WriteAhead.h"
 
 namespace tramelo {
 
 class Platform;
+struct DatasetSchema;
 
 enum class AddOutcome {
     AlreadyAcquired,  // the path is already listed for that kind; nothing was read
@@ -38,25 +38,6 @@ enum class OutputOutcome {
     Written,      // complete and in place
     NotCreated,   // could not be created; the user was told, the folder is as it was
     WriteFailed,  // failed while writing; the user was told, the folder is as it was
-};
-
-class DatasetExport;
-
-// An export made in two steps (prepare, then complete), owned by the caller.
-struct DatasetExportDeleter {
-    void operator()(DatasetExport* run) const;
-};
-using PreparedExport = std::unique_ptr<DatasetExport, DatasetExportDeleter>;
-// Writes the export's files under their temporary names; no message, nothing in place. May
-// run on a thread of its own.
-void PrepareExport(DatasetExport& run, std::optional<std::string_view> prj, CalendarDate today);
-// Puts a prepared export in place and tells the user, as the export itself would.
-OutputOutcome CompleteExport(DatasetExport& run, Platform& platform);
-
-class ExportAhead;
-
-struct ExportAheadDeleter {
-    void operator()(ExportAhead* ahead) const;
 };
 
 // What the .prj companions of the accepted files say of the run's coordinate system. No
@@ -77,6 +58,8 @@ struct RunCrs {
 class MergeWorkspace {
 public:
     explicit MergeWorkspace(Platform& platform) : platform_(platform) {}
+    // Lets go of the write-ahead before the tables it reads go.
+    ~MergeWorkspace();
     MergeWorkspace(const MergeWorkspace&) = delete;
     MergeWorkspace& operator=(const MergeWorkspace&) = delete;
 
@@ -96,12 +79,11 @@ public:
     static Message AlreadyAcquiredMessage(std::string_view path);
 
     // For a shell that knows the output folder before the first file is added (the batch
-    // command): from the first merged record on, what the files add is written into the
-    // outputs' temporary files on a thread of its own, so that Finish into that folder has
-    // only the rest to write. Finish shows the same messages and leaves the same files as
-    // without it: a dataset that could not be written ahead is exported there as usual.
-    // Does nothing where files may not be written from two threads.
-    void WriteAheadInto(const std::string& outputFolder);
+    // command): what each merged file adds is written ahead into the outputs' temporary files,
+    // so that Finish has only the rest to write. Finish shows the same messages and leaves the
+    // same files as without it: a dataset that could not be written ahead is exported there
+    // as usual. REQUIRES: before the first file is added; ahead outlives the workspace.
+    void UseWriteAhead(WriteAhead& ahead) { writeAhead_ = &ahead; }
 
     // Writes the report, then the stops, then the routes into outputFolder (no trailing
     // separator). A file that cannot be created is skipped; a failure while writing ends
@@ -117,9 +99,6 @@ public:
     OutputOutcome WriteReport(const std::string& folder);
     OutputOutcome ExportStops(const std::string& folder);
     OutputOutcome ExportRoutes(const std::string& folder);
-    // The exports, not yet run (PrepareExport, CompleteExport).
-    PreparedExport StopsExport(const std::string& folder);
-    PreparedExport RoutesExport(const std::string& folder);
 
     Platform& platform() { return platform_; }
 
@@ -134,18 +113,13 @@ public:
     Arena staging;
 
 private:
-    // Hands what the file just merged added to the write-ahead.
-    void WriteAhead();
-    // No file follows: what was written ahead into outputFolder is completed on its thread,
-    // what was written ahead elsewhere goes.
-    void CloseWriteAhead(const std::string& outputFolder, CalendarDate today);
-    // Waits for the write-ahead and gives the exports it completed; the others are null.
-    void TakeWrittenAhead(PreparedExport& stops, PreparedExport& routes);
+    // A dataset of Finish: the one written ahead, or else exported now with exportNow.
+    OutputOutcome FinishDataset(const DatasetSchema& schema,
+                                OutputOutcome (MergeWorkspace::*exportNow)(const std::string&),
+                                const std::string& outputFolder);
 
     Platform& platform_;
-    std::optional<std::string> aheadFolder_;
-    // Last, so that it stops before the tables it reads go.
-    std::unique_ptr<ExportAhead, ExportAheadDeleter> ahead_;
+    WriteAhead* writeAhead_ = nullptr;
 };
 
 }  // namespace tramelo

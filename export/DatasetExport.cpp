@@ -1,0 +1,65 @@
+#include "export/DatasetExport.h"
+
+#include <limits>
+#include <utility>
+
+#include "shapefile/FileSystem.h"
+#include "workspace/DatasetSchema.h"
+#include "workspace/Message.h"
+#include "workspace/Platform.h"
+
+namespace tramelo {
+
+DatasetExport::DatasetExport(FileSystem& files, std::string folder, const DatasetSchema& schema,
+                             std::int32_t companyCode, Records records)
+    : files_(files),
+      folder_(std::move(folder)),
+      schema_(schema),
+      companyCode_(companyCode),
+      records_(std::move(records)) {}
+
+void DatasetExport::open() {
+    result_ = TryOutputSteps([&] { writer_.emplace(files_, folder_, schema_, companyCode_); },
+                             [&] { writer_->start(); });
+}
+
+void DatasetExport::append(std::size_t upTo) {
+    if (!failed()) {
+        result_ = TryOutputSteps([] {}, [&] { records_(*writer_, upTo); });
+    }
+}
+
+void DatasetExport::close(std::optional<std::string_view> prj, CalendarDate today) {
+    append(std::numeric_limits<std::size_t>::max());
+    if (!failed()) {
+        result_ = TryOutputSteps([&] { writer_->setPrj(prj); }, [&] { written_ = writer_->complete(today); });
+    }
+}
+
+OutputOutcome DatasetExport::complete(Platform& platform) {
+    if (!failed()) {
+        try {
+            writer_->commit();
+        } catch (const FileError& error) {
+            result_ = {OutputOutcome::WriteFailed, error.path()};
+        }
+    }
+    writer_.reset();  // what was not put in place goes
+    ShowOutputFailure(platform, result_);
+    if (!failed()) {
+        platform.showMessage(Message(MessageKind::Information)
+                                 .text(schema_.messages.exportedBefore)
+                                 .number(written_)
+                                 .text(schema_.messages.exportedAfter));
+    }
+    return result_.outcome;
+}
+
+OutputOutcome RunExport(DatasetExport& run, Platform& platform, std::optional<std::string_view> prj,
+                        CalendarDate today) {
+    run.open();
+    run.close(prj, today);
+    return run.complete(platform);
+}
+
+}  // namespace tramelo

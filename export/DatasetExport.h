@@ -1,0 +1,98 @@
+#pragma once
+
+// The export of one merged table into an output folder, in the steps of its one lifecycle:
+//
+//   open()              creates the files (but the .PRJ) under their temporary names and
+//                       writes what comes before the features;
+//   append(upTo)        writes the table's records that follow those written, up to upTo in
+//                       all, as they come: the table may still grow;
+//   close(prj, today)   writes the records left, creates (or drops) the .PRJ once the run's
+//                       coordinate system is known, fills in the headers and completes the
+//                       files;
+//   complete(platform)  puts the files in place and tells the user the count, or which file
+//                       could not be created or written.
+//
+// A step after a failed one does nothing, and the first failure is kept. Nothing reaches the
+// folder's names or the user before complete(); an export destroyed before it leaves nothing
+// (its temporary files go). The first three steps show nothing and touch no platform but
+// their files, so they may run on another thread than the one that completes (the batch
+// command writes ahead: pipeline/Pipeline.h).
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "base/CalendarDate.h"
+#include "export/DatasetWriter.h"
+#include "export/OutputSteps.h"
+
+namespace tramelo {
+
+class FileSystem;
+class MergeWorkspace;
+class Platform;
+struct DatasetSchema;
+
+class DatasetExport {
+public:
+    // Writes a table's records, in the table's order, after those written already: up to upTo
+    // in all, or to the table's end.
+    using Records = std::function<void(DatasetWriter& writer, std::size_t upTo)>;
+
+    DatasetExport(FileSystem& files, std::string folder, const DatasetSchema& schema, std::int32_t companyCode,
+                  Records records);
+
+    void open();
+    void append(std::size_t upTo);
+    void close(std::optional<std::string_view> prj, CalendarDate today);
+    bool failed() const { return result_.outcome != OutputOutcome::Written; }
+    OutputOutcome complete(Platform& platform);
+
+private:
+    FileSystem& files_;
+    std::string folder_;
+    const DatasetSchema& schema_;
+    std::int32_t companyCode_;
+    Records records_;
+    std::optional<DatasetWriter> writer_;
+    std::int32_t written_ = 0;
+    OutputResult result_;
+};
+
+// The exports of the workspace's two tables into folder, through files; the workspace must
+// outlive them. (Each is defined beside its workspace operation, ExportStops or ExportRoutes.)
+std::unique_ptr<DatasetExport> StopsExport(const MergeWorkspace& workspace, FileSystem& files,
+                                           std::string folder);
+std::unique_ptr<DatasetExport> RoutesExport(const MergeWorkspace& workspace, FileSystem& files,
+                                            std::string folder);
+
+// A whole export on this thread: every step in turn.
+OutputOutcome RunExport(DatasetExport& run, Platform& platform, std::optional<std::string_view> prj,
+                        CalendarDate today);
+
+// The Records of a table whose records are linked in its order (head(), next), each written
+// by writeOne(writer, record). Its place is the last record written, not the next one: while
+// the table grows on another thread, a record's link is followed only once the record after
+// it has been handed over (pipeline/Pipeline.h).
+template <class Table, class WriteOne>
+DatasetExport::Records TableRecords(const Table& table, WriteOne writeOne) {
+    using Record = std::remove_cvref_t<decltype(*table.head())>;
+    return [&table, writeOne, last = static_cast<const Record*>(nullptr), written = std::size_t{0}](
+               DatasetWriter& writer, std::size_t upTo) mutable {
+        for (; written < upTo; ++written) {
+            const Record* record = last == nullptr ? table.head() : last->next;
+            if (record == nullptr) {
+                return;
+            }
+            writeOne(writer, *record);
+            last = record;
+        }
+    };
+}
+
+}  // namespace tramelo

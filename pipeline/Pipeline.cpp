@@ -1,0 +1,89 @@
+#include "pipeline/Pipeline.h"
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "export/DatasetExport.h"
+#include "shapefile/FileSystem.h"
+#include "workspace/DatasetSchema.h"
+#include "workspace/MergeWorkspace.h"
+
+namespace tramelo {
+
+Pipeline::Pipeline(FileSystem& disk) : disk_(disk), readAhead_(disk, worker_) {}
+
+Pipeline::~Pipeline() {
+    drop();
+}
+
+void Pipeline::writeAheadInto(MergeWorkspace& workspace, std::string folder) {
+    if (disk_.allowsConcurrentWrites()) {
+        folder_ = std::move(folder);
+        workspace.UseWriteAhead(*this);
+    }
+}
+
+void Pipeline::start(const MergeWorkspace& workspace) {
+    stops_ = StopsExport(workspace, disk_, *folder_);
+    routes_ = RoutesExport(workspace, disk_, *folder_);
+    worker_.post([stops = stops_.get(), routes = routes_.get()] {
+        stops->open();
+        routes->open();
+    });
+}
+
+void Pipeline::merged(const MergeWorkspace& workspace) {
+    // The company is in every record written, so nothing is written before it is known; once
+    // known it stays.
+    if (workspace.companyCode == -1) {
+        return;
+    }
+    if (!stops_) {
+        start(workspace);
+    }
+    worker_.post([stops = stops_.get(), routes = routes_.get(), stopCount = workspace.stopTable.size(),
+                  routeCount = workspace.routeTable.size()] {
+        stops->append(stopCount);
+        routes->append(routeCount);
+    });
+}
+
+void Pipeline::close(const MergeWorkspace& workspace, const std::string& folder, CalendarDate today) {
+    if (folder != folder_) {  // what was written ahead elsewhere is of no use
+        drop();
+        return;
+    }
+    if (!stops_) {  // the company was never known: both are written now, beside the report
+        start(workspace);
+    }
+    worker_.post([stops = stops_.get(), routes = routes_.get(), prj = workspace.crs.toWrite(), today] {
+        stops->close(prj, today);
+        routes->close(prj, today);
+    });
+}
+
+std::unique_ptr<DatasetExport> Pipeline::take(const DatasetSchema& schema) {
+    worker_.wait();
+    std::unique_ptr<DatasetExport> taken = std::move(&schema == &kStopsSchema ? stops_ : routes_);
+    // A failed export goes here, its temporary files with it, before the export that
+    // replaces it creates them again.
+    if (taken && taken->failed()) {
+        taken.reset();
+    }
+    return taken;
+}
+
+void Pipeline::drop() noexcept {
+    try {
+        worker_.wait();
+    } catch (...) {
+        // What failed on the worker is dropped with its exports: Finish exports them anew.
+    }
+    stops_.reset();
+    routes_.reset();
+    folder_.reset();
+}
+
+}  // namespace tramelo

@@ -5,6 +5,7 @@
 
 #include "shapefile/FileSystem.h"
 #include "workspace/DatasetSchema.h"
+#include "workspace/MergeWorkspace.h"
 #include "workspace/Message.h"
 #include "workspace/Platform.h"
 
@@ -55,11 +56,20 @@ OutputOutcome DatasetExport::complete(Platform& platform) {
     return result_.outcome;
 }
 
-OutputOutcome RunExport(DatasetExport& run, Platform& platform, std::optional<std::string_view> prj,
-                        CalendarDate today) {
-    run.open();
-    run.close(prj, today);
-    return run.complete(platform);
+std::unique_ptr<DatasetExport> TableExport(const MergeWorkspace& workspace, FileSystem& files,
+                                           std::string folder, const DatasetSchema& schema) {
+    DatasetExport::Records records = &schema == &kStopsSchema ? TableRecords(workspace.stopTable, WriteStop)
+                                                               : TableRecords(workspace.routeTable, WriteRoute);
+    return std::make_unique<DatasetExport>(files, std::move(folder), schema, workspace.companyCode,
+                                           std::move(records));
+}
+
+OutputOutcome RunExport(MergeWorkspace& workspace, const std::string& folder, const DatasetSchema& schema) {
+    Platform& platform = workspace.platform();
+    const std::unique_ptr<DatasetExport> run = TableExport(workspace, platform.files(), folder, schema);
+    run->open();
+    run->close(workspace.crs.toWrite(), platform.today());
+    return run->complete(platform);
 }
 
 }  // namespace tramelo

@@ -37,6 +37,8 @@ class FileSystem;
 class MergeWorkspace;
 class Platform;
 struct DatasetSchema;
+struct RouteRecord;
+struct StopRecord;
 
 class DatasetExport {
 public:
@@ -64,16 +66,18 @@ private:
     OutputResult result_;
 };
 
-// The exports of the workspace's two tables into folder, through files; the workspace must
-// outlive them. (Each is defined beside its workspace operation, ExportStops or ExportRoutes.)
-std::unique_ptr<DatasetExport> StopsExport(const MergeWorkspace& workspace, FileSystem& files,
-                                           std::string folder);
-std::unique_ptr<DatasetExport> RoutesExport(const MergeWorkspace& workspace, FileSystem& files,
-                                            std::string folder);
+// The export of the workspace's table of schema's kind (stops or routes) into folder, through
+// files; the workspace must outlive it.
+std::unique_ptr<DatasetExport> TableExport(const MergeWorkspace& workspace, FileSystem& files,
+                                           std::string folder, const DatasetSchema& schema);
 
-// A whole export on this thread: every step in turn.
-OutputOutcome RunExport(DatasetExport& run, Platform& platform, std::optional<std::string_view> prj,
-                        CalendarDate today);
+// A whole export of that table on this thread, every step in turn, through the workspace's
+// platform, with its coordinate system and today's date.
+OutputOutcome RunExport(MergeWorkspace& workspace, const std::string& folder, const DatasetSchema& schema);
+
+// How one record of each table is written (beside ExportStops and ExportRoutes).
+void WriteStop(DatasetWriter& writer, const StopRecord& stop);
+void WriteRoute(DatasetWriter& writer, const RouteRecord& route);
 
 // The Records of a table whose records are linked in its order (head(), next), each written
 // by writeOne(writer, record). Its place is the last record written, not the next one: while

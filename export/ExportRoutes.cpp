@@ -2,7 +2,6 @@
 #include "shapefile/Layouts.h"
 #include "workspace/DatasetSchema.h"
 #include "workspace/MergeWorkspace.h"
-#include "workspace/Platform.h"
 
 namespace tramelo {
 
@@ -14,6 +13,8 @@ namespace {
 // does not replace the buffer every time.
 constexpr std::size_t kSpareScratchPoints = 131;
 
+}  // namespace
+
 void WriteRoute(DatasetWriter& writer, const RouteRecord& route) {
     const PolylineGeometry& geometry = *route.geometry;
     const std::size_t points = geometry.points().size();
@@ -24,16 +25,8 @@ void WriteRoute(DatasetWriter& writer, const RouteRecord& route) {
     });
 }
 
-}  // namespace
-
-std::unique_ptr<DatasetExport> RoutesExport(const MergeWorkspace& workspace, FileSystem& files,
-                                            std::string folder) {
-    return std::make_unique<DatasetExport>(files, std::move(folder), kRoutesSchema, workspace.companyCode,
-                                           TableRecords(workspace.routeTable, WriteRoute));
-}
-
 OutputOutcome MergeWorkspace::ExportRoutes(const std::string& folder) {
-    return RunExport(*RoutesExport(*this, platform_.files(), folder), platform_, crs.toWrite(), platform_.today());
+    return RunExport(*this, folder, kRoutesSchema);
 }
 
 }  // namespace tramelo

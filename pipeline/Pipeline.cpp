@@ -26,8 +26,8 @@ void Pipeline::writeAheadInto(MergeWorkspace& workspace, std::string folder) {
 }
 
 void Pipeline::start(const MergeWorkspace& workspace) {
-    stops_ = StopsExport(workspace, disk_, *folder_);
-    routes_ = RoutesExport(workspace, disk_, *folder_);
+    stops_ = TableExport(workspace, disk_, *folder_, kStopsSchema);
+    routes_ = TableExport(workspace, disk_, *folder_, kRoutesSchema);
     worker_.post([stops = stops_.get(), routes = routes_.get()] {
         stops->open();
         routes->open();

@@ -1,7 +1,7 @@
 // Files on a real disk as users have them: folder names that are not ASCII, held as UTF-8
 // by the core, which Windows must turn into its own wide names rather than read in its ANSI
 // code page; an earlier merge's outputs to replace; files larger than the window the disk is
-// read through.
+// read through; an output folder that is a file, and a folder where an output should go.
 
 #include <gtest/gtest.h>
 
@@ -114,6 +114,48 @@ TEST(DiskPathsTest, FilesLargerThanTheReadWindowMergeWhatTheyHold) {
         differing += route.equals(*memoryRoute++) ? 0 : 1;
     }
     EXPECT_EQ(differing, 0);
+}
+
+std::string CannotCreate(const std::string& path) {
+    return "Impossibile creare\n\n" + path;
+}
+
+TEST(DiskOutputTest, FolderThatIsARegularFile) {
+    const TemporaryFolder temporary("file");
+    std::ofstream(temporary.path() / "file.txt") << "not a folder";
+    DiskFileSystem disk;
+    RecordingPlatform platform(disk);
+    MergeWorkspace workspace(platform);
+    workspace.stopTable.add("F1", "Uno", 1, 1, workspace.issueLog, "in.shp");
+    const std::string folder = temporary.string() + Native("/file.txt");
+    EXPECT_FALSE(workspace.Finish(folder));
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{CannotCreate(JoinPath(folder, "ReportFusione.txt")),
+                                                          CannotCreate(JoinPath(folder, "RT_NODI.SHP")),
+                                                          CannotCreate(JoinPath(folder, "RT_ITIN.SHP"))}));
+    EXPECT_EQ(fs::file_size(temporary.path() / "file.txt"), 12u);
+}
+
+// A folder where an output should go cannot be replaced: its dataset is not written, and
+// none of that dataset's earlier files is touched.
+TEST(DiskOutputTest, FolderInPlaceOfAnOutput) {
+    const TemporaryFolder temporary("folder");
+    const fs::path& root = temporary.path();
+    for (const char* name : {"RT_NODI.SHP", "RT_NODI.DBF"}) {
+        std::ofstream(root / name) << name;
+    }
+    fs::create_directories(root / "RT_NODI.SHX" / "inside");
+    DiskFileSystem disk;
+    RecordingPlatform platform(disk);
+    MergeWorkspace workspace(platform);
+    workspace.stopTable.add("F1", "Uno", 1, 1, workspace.issueLog, "in.shp");
+    EXPECT_FALSE(workspace.Finish(temporary.string()));
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{CannotCreate(temporary.string() + Native("/RT_NODI.SHX")),
+                                        "Sono stati esportati 0 percorsi"}));
+    EXPECT_TRUE(fs::is_directory(root / "RT_NODI.SHX" / "inside"));
+    EXPECT_EQ(fs::file_size(root / "RT_NODI.SHP"), 11u);
+    EXPECT_EQ(fs::file_size(root / "RT_NODI.DBF"), 11u);
+    EXPECT_FALSE(fs::exists(root / "RT_NODI.CPG"));
 }
 
 }  // namespace

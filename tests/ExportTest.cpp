@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "export/DatasetWriter.h"
 #include "tests/support/RecordingPlatform.h"
+#include "workspace/DatasetSchema.h"
 #include "tests/support/ShapefileBuilder.h"
+#include "tests/support/TestPaths.h"
 #include "workspace/MergeWorkspace.h"
 
 namespace tramelo::testing {
@@ -230,6 +233,21 @@ TEST_F(ExportTest, DateIsTheLocalDateOfTheExport) {
     platform.date = {2030, 1, 31};
     EXPECT_EQ(workspace.ExportRoutes("/out"), OutputOutcome::Written);
     EXPECT_EQ(Bytes(Out("RT_ITIN.DBF").begin(), Out("RT_ITIN.DBF").begin() + 4), (Bytes{0x03, 130, 1, 31}));
+}
+
+TEST(DatasetWriterTest, RefusesAShpPastThirtyTwoBitOffsets) {
+    MemoryFileSystem memory;
+    DatasetWriter writer(memory, Native("/out"), kStopsSchema, 7, 50 + 2 * 14);
+    writer.start();
+    const auto point = [](std::uint8_t*) {};
+    writer.writeFeature("A", "", {}, 20, point);
+    writer.writeFeature("B", "", {}, 20, point);
+    try {
+        writer.writeFeature("C", "", {}, 20, point);
+        ADD_FAILURE() << "a third record would pass the limit";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), JoinPath(Native("/out"), "RT_NODI.SHP"));
+    }
 }
 
 }  // namespace

@@ -10,17 +10,6 @@
 namespace tramelo::testing {
 namespace {
 
-constexpr char kAttributesMissing[] =
-    "lo ShapeFile non presenta gli attributi obbligatori di RT_ITIN oppure non contiene "
-    "entit\xE0 lineari";
-
-std::string NotLine(int i) {
-    return "l'entit\xE0 \"" + std::to_string(i) + "\" non \xE8 di tipo lineare";
-}
-std::string ForeignRoute(const std::string& code) {
-    return "il percorso \"" + code + "\" non appartiene all'azienda";
-}
-
 Bytes TwoPartContent() {
     Bytes content = PolylineContent({{0, 0}, {1, 1}, {2, 2}});
     SetInt32(content, 36, 2, 'L');
@@ -48,22 +37,6 @@ TEST_F(ImportRoutesTest, MergesPointsExactlyAsRead) {
     EXPECT_EQ(workspace.companyCode, 7);
 }
 
-TEST_F(ImportRoutesTest, MissingFilesAreNamedAsRoutes) {
-    const ShapefileBytes files = RoutesShapefile({{"R1", "", {{0, 0}}}});
-    EXPECT_EQ(workspace.AddRoutesFile("/in/none.shp"), AddOutcome::Rejected);
-    platform.memory.files["/in/a.shp"] = files.shp;
-    EXPECT_EQ(workspace.AddRoutesFile("/in/a.shp"), AddOutcome::Rejected);
-    platform.memory.files["/in/a.shx"] = files.shx;  // lower case works for routes too
-    EXPECT_EQ(workspace.AddRoutesFile("/in/a.shp"), AddOutcome::Rejected);
-    platform.memory.files["/in/a.dbf"] = files.dbf;
-    EXPECT_EQ(workspace.AddRoutesFile("/in/a.shp"), AddOutcome::Acquired);
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{
-                                    "Non \xE8 possibile leggere il file RT_ITIN.SHP",
-                                    "Non \xE8 possibile leggere il file RT_ITIN.SHX",
-                                    "Non \xE8 possibile leggere il file RT_ITIN.DBF",
-                                }));
-}
-
 TEST_F(ImportRoutesTest, RequiredAttributesAndShapeType) {
     const FieldSpec company{"AZIENDA", 'N', 5};
     const FieldSpec code{"COD_PERC", 'C', 20};
@@ -81,14 +54,14 @@ TEST_F(ImportRoutesTest, RequiredAttributesAndShapeType) {
             {{company, code, text}, 13, false, "polylines with heights"},
             {{company, code, text}, 23, false, "polylines with measures"},
         },
-        /*asRoutes=*/true, kAttributesMissing);
+        /*asRoutes=*/true, kRouteMessages.attributesMissing());
 }
 
 TEST_F(ImportRoutesTest, StopsFilePickedAsRoutesIsRefusedBeforeItsFeatures) {
     ShapefileBuilder builder(1, StopFields());
     builder.feature(NullContent(), {"9", "F1", ""});
     EXPECT_EQ(AddRoutes(builder.build()), AddOutcome::Rejected);
-    EXPECT_EQ(platform.texts(), std::vector<std::string>{kAttributesMissing});
+    EXPECT_EQ(platform.texts(), std::vector<std::string>{kRouteMessages.attributesMissing()});
 }
 
 TEST_F(ImportRoutesTest, FeatureMessagesNamePositionsAndParts) {
@@ -100,8 +73,8 @@ TEST_F(ImportRoutesTest, FeatureMessagesNamePositionsAndParts) {
         .feature(TwoPartContent(), {"7", "R4", ""});
     EXPECT_EQ(AddRoutes(builder.build()), AddOutcome::Rejected);
     EXPECT_EQ(platform.texts(),
-              (std::vector<std::string>{NotLine(1), NotLine(2), "l'entit\xE0 \"4\" contiene 2 polilinee",
-                                        ForeignRoute("R2")}));
+              (std::vector<std::string>{kRouteMessages.wrongShape(1), kRouteMessages.wrongShape(2), "l'entit\xE0 \"4\" contiene 2 polilinee",
+                                        kRouteMessages.foreign("R2")}));
     ExpectUntouched();
 }
 
@@ -129,7 +102,7 @@ TEST_F(ImportRoutesTest, CompanyIsSharedWithStops) {
     ASSERT_EQ(workspace.AddStopsFile("/in/RT_NODI.shp"), AddOutcome::Acquired);
     EXPECT_EQ(AddRoutes(RoutesShapefile({{"R1", "", {{0, 0}}, 8}, {"R2 ", "", {{0, 0}}, 8}})),
               AddOutcome::Rejected);
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{ForeignRoute("R1"), ForeignRoute("R2")}));
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{kRouteMessages.foreign("R1"), kRouteMessages.foreign("R2")}));
     EXPECT_TRUE(workspace.routeTable.isEmpty());
 }
 

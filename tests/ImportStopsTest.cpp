@@ -3,21 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "shapefile/Companions.h"
 #include "tests/ImportTestSupport.h"
 
 namespace tramelo::testing {
 namespace {
-
-constexpr char kAttributesMissing[] =
-    "lo ShapeFile non presenta gli attributi obbligatori di RT_NODI oppure non contiene "
-    "entit\xE0 puntuali";
-
-std::string NotPoint(int i) {
-    return "l'entit\xE0 \"" + std::to_string(i) + "\" non \xE8 di tipo puntuale";
-}
-std::string ForeignStop(const std::string& code) {
-    return "la fermata \"" + code + "\" non appartiene all'azienda";
-}
 
 using ImportStopsTest = ImportTest;
 
@@ -35,24 +25,33 @@ TEST_F(ImportStopsTest, MergesAValidFileAndFixesTheCompany) {
     EXPECT_EQ(first.y, 20.25);
 }
 
-TEST_F(ImportStopsTest, MissingFilesAreNamedInOrder) {
-    const ShapefileBytes files = StopsShapefile({{"F1", "Uno", 1, 1}});
-    EXPECT_EQ(workspace.AddStopsFile("/in/none.shp"), AddOutcome::Rejected);
-
-    platform.memory.files["/in/a.shp"] = files.shp;
-    EXPECT_EQ(workspace.AddStopsFile("/in/a.shp"), AddOutcome::Rejected);
-    platform.memory.files["/in/a.SHX"] = files.shx;
-    EXPECT_EQ(workspace.AddStopsFile("/in/a.shp"), AddOutcome::Rejected);
-
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{
-                                    "Non \xE8 possibile leggere il file RT_NODI.SHP",
-                                    "Non \xE8 possibile leggere il file RT_NODI.SHX",
-                                    "Non \xE8 possibile leggere il file RT_NODI.DBF",
-                                }));
-    for (const RecordedMessage& message : platform.messages) {
-        EXPECT_EQ(message.kind, MessageKind::Error);
+// Each kind names its own files, in the order they are opened; a companion counts under
+// either letter case.
+TEST_F(ImportStopsTest, MissingFilesAreNamedInOrderForEitherKind) {
+    const ShapefileBytes routes = RoutesShapefile({{"R1", "", {{0, 0}}}});
+    for (const bool asRoutes : {false, true}) {
+        platform.messages.clear();
+        const ShapefileBytes files = asRoutes ? routes : StopsShapefile({{"F1", "Uno", 1, 1}});
+        const std::string shp = asRoutes ? "/in/r.shp" : "/in/s.shp";
+        const auto add = [&](const std::string& path) {
+            return asRoutes ? workspace.AddRoutesFile(path) : workspace.AddStopsFile(path);
+        };
+        EXPECT_EQ(add("/in/none.shp"), AddOutcome::Rejected);
+        platform.memory.files[shp] = files.shp;
+        EXPECT_EQ(add(shp), AddOutcome::Rejected);
+        platform.memory.files[CompanionPath(shp, asRoutes ? "shx" : "SHX")] = files.shx;
+        EXPECT_EQ(add(shp), AddOutcome::Rejected);
+        const std::string missing =
+            std::string("Non \xE8 possibile leggere il file ") + (asRoutes ? "RT_ITIN" : "RT_NODI");
+        EXPECT_EQ(platform.texts(),
+                  (std::vector<std::string>{missing + ".SHP", missing + ".SHX", missing + ".DBF"}));
+        for (const RecordedMessage& message : platform.messages) {
+            EXPECT_EQ(message.kind, MessageKind::Error);
+        }
+        ExpectUntouched();
     }
-    ExpectUntouched();
+    platform.memory.files["/in/r.dbf"] = routes.dbf;
+    EXPECT_EQ(workspace.AddRoutesFile("/in/r.shp"), AddOutcome::Acquired);
 }
 
 TEST_F(ImportStopsTest, CompanionsAreFoundUnderEitherLetterCase) {
@@ -181,7 +180,7 @@ TEST_F(ImportStopsTest, RequiredAttributesAndShapeType) {
             {{company, code, name}, 21, false, "points with measures"},
             {{{"F", 'F', 19, 11}, {"M", 'M', 10}, company, code, name}, 1, true, "other fields first"},
         },
-        /*asRoutes=*/false, kAttributesMissing);
+        /*asRoutes=*/false, kStopMessages.attributesMissing());
 }
 
 TEST_F(ImportStopsTest, FieldsBeforeTheRequiredOnesDoNotShiftTheirValues) {
@@ -265,7 +264,8 @@ TEST_F(ImportStopsTest, NonPointFeaturesAreNamedByPosition) {
     EXPECT_EQ(AddStops(builder.build()), AddOutcome::Rejected);
     // Every geometry message comes before every attribute message.
     EXPECT_EQ(platform.texts(),
-              (std::vector<std::string>{NotPoint(2), NotPoint(3), ForeignStop("F1"), ForeignStop("F3")}));
+              (std::vector<std::string>{kStopMessages.wrongShape(2), kStopMessages.wrongShape(3),
+                                        kStopMessages.foreign("F1"), kStopMessages.foreign("F3")}));
     ExpectUntouched();
 }
 
@@ -278,7 +278,8 @@ TEST_F(ImportStopsTest, CompanyRuleAcrossFiles) {
     EXPECT_EQ(AddStops(StopsShapefile({{"H1", "", 1, 1, 7}, {"H2", "", 1, 1, 70}}), "/in/c.shp"),
               AddOutcome::Rejected);
     EXPECT_EQ(platform.texts(),
-              (std::vector<std::string>{ForeignStop("G1"), ForeignStop("G2"), ForeignStop("H2")}));
+              (std::vector<std::string>{kStopMessages.foreign("G1"), kStopMessages.foreign("G2"),
+                                        kStopMessages.foreign("H2")}));
     EXPECT_EQ(Codes(workspace.stopTable), std::vector<std::string>{"F1"});
     EXPECT_EQ(workspace.companyCode, 7);
 }
@@ -298,7 +299,8 @@ TEST_F(ImportStopsTest, FirstRecordFixesTheCompanyOfTheRun) {
 TEST_F(ImportStopsTest, FirstRecordWinsWhenTheOthersDisagree) {
     EXPECT_EQ(AddStops(StopsShapefile({{"A", "", 1, 1, 5}, {"B", "", 1, 1, 6}, {"C", "", 1, 1, 6}})),
               AddOutcome::Rejected);
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{ForeignStop("B"), ForeignStop("C")}));
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{kStopMessages.foreign("B"), kStopMessages.foreign("C")}));
     // The file was not merged, so it fixes nothing: a file of company 6 is welcome next.
     ExpectUntouched();
     EXPECT_EQ(AddStops(StopsShapefile({{"B", "", 1, 1, 6}}), "/in/b.shp"), AddOutcome::Acquired);
@@ -364,7 +366,7 @@ TEST_F(ImportStopsTest, FormatErrorAfterFeatureMessagesEndsTheImport) {
     ShapefileBytes files = builder.build();
     files.shp.resize(files.shp.size() - 1);  // the second record is cut short
     EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{NotPoint(0), kIllegalFormat}));
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{kStopMessages.wrongShape(0), kIllegalFormat}));
     ExpectUntouched();
 }
 

@@ -19,6 +19,28 @@ namespace tramelo::testing {
 inline constexpr char kIllegalFormat[] =
     "lo ShapeFile presenta un formato illegale oppure si \xE8 verificato un errore di lettura";
 
+// The messages that name a kind of dataset: stops ("RT_NODI", "puntuali", "puntuale", "la
+// fermata") or routes ("RT_ITIN", "lineari", "lineare", "il percorso").
+struct KindMessages {
+    const char* dataset;
+    const char* entities;
+    const char* entity;
+    const char* named;
+
+    std::string attributesMissing() const {
+        return std::string("lo ShapeFile non presenta gli attributi obbligatori di ") + dataset +
+               " oppure non contiene entit\xE0 " + entities;
+    }
+    std::string wrongShape(int i) const {
+        return "l'entit\xE0 \"" + std::to_string(i) + "\" non \xE8 di tipo " + entity;
+    }
+    std::string foreign(const std::string& code) const {
+        return std::string(named) + " \"" + code + "\" non appartiene all'azienda";
+    }
+};
+inline const KindMessages kStopMessages{"RT_NODI", "puntuali", "puntuale", "la fermata"};
+inline const KindMessages kRouteMessages{"RT_ITIN", "lineari", "lineare", "il percorso"};
+
 // A set of attribute fields and a shape type, and whether a file made of them is merged.
 struct FieldCase {
     std::vector<FieldSpec> fields;

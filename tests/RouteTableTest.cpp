@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "model/IssueLog.h"
 #include "model/RouteTable.h"
-#include "tests/support/Contents.h"
+#include "tests/TableTestSupport.h"
 
 namespace tramelo::testing {
 namespace {
@@ -123,18 +122,14 @@ TEST(RouteRecordTest, EqualityComparesCodeDescriptionThenGeometry) {
     EXPECT_FALSE(record.equals(RouteRecord("R1", "Linea", &other)));
 }
 
-class RouteTableTest : public ::testing::Test {
+class RouteTableTest : public TableTest<RouteTable> {
 protected:
     void MergeFile(const std::vector<std::pair<std::string, std::vector<Point>>>& routes, const char* path,
                    const std::string& description = "Linea") {
-        for (const auto& [code, points] : routes) {
-            table.add(code, description, Adopting(points), issues, path);
-        }
-        table.rebuildIndex();
+        MergeRecords(routes, [&](const auto& route) {
+            table.add(route.first, description, Adopting(route.second), issues, path);
+        });
     }
-
-    RouteTable table;
-    IssueLog issues;
 };
 
 TEST_F(RouteTableTest, RepeatsInsideAFileAreAllKept) {

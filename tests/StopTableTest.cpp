@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "model/IssueLog.h"
 #include "model/StopTable.h"
-#include "tests/support/Contents.h"
+#include "tests/TableTestSupport.h"
 
 namespace tramelo::testing {
 namespace {
@@ -22,29 +21,12 @@ struct Stop {
     double y;
 };
 
-class StopTableTest : public ::testing::Test {
+class StopTableTest : public TableTest<StopTable> {
 protected:
-    // One input file: every stop offered, then the index rebuilt once.
     void MergeFile(const std::vector<Stop>& stops, const char* path) {
-        for (const Stop& stop : stops) {
-            table.add(stop.code, stop.name, stop.x, stop.y, issues, path);
-        }
-        table.rebuildIndex();
+        MergeRecords(stops, [&](const Stop& stop) { table.add(stop.code, stop.name, stop.x, stop.y, issues, path); });
     }
-
-    StopTable table;
-    IssueLog issues;
 };
-
-TEST_F(StopTableTest, NewTableIsEmptyAndFindsNothing) {
-    EXPECT_TRUE(table.isEmpty());
-    EXPECT_EQ(table.find("F12"), nullptr);
-    EXPECT_EQ(table.find(""), nullptr);
-    table.rebuildIndex();
-    EXPECT_EQ(table.indexedCount(), 0);
-    EXPECT_EQ(table.head(), nullptr);
-    EXPECT_EQ(table.tail(), nullptr);
-}
 
 TEST_F(StopTableTest, CodesRepeatedInsideOneFileAllEnterTheTable) {
     MergeFile({{"F12", "Piazza", 1.0, 2.0}, {"F12", "Stazione", 3.0, 4.0}, {"F12", "Piazza", 1.0, 2.0}},

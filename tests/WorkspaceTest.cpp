@@ -45,15 +45,6 @@ protected:
     MergeWorkspace workspace;
 };
 
-TEST_F(WorkspaceTest, StartsEmptyWithUnknownCompany) {
-    EXPECT_EQ(workspace.companyCode, -1);
-    EXPECT_TRUE(workspace.stopTable.isEmpty());
-    EXPECT_TRUE(workspace.routeTable.isEmpty());
-    EXPECT_TRUE(workspace.acquiredStops.isEmpty());
-    EXPECT_TRUE(workspace.acquiredRoutes.isEmpty());
-    EXPECT_FALSE(workspace.HasMergedData());
-}
-
 TEST_F(WorkspaceTest, SamePathTwiceIsRefusedWithoutReading) {
     StopsShapefile({{"F1", "Uno", 1, 1}}).install(platform.memory, "/in/RT_NODI.shp");
     EXPECT_EQ(workspace.AddStopsFile("/in/RT_NODI.shp"), AddOutcome::Acquired);

@@ -1,5 +1,6 @@
 #include "pipeline/Pipeline.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string_view>
@@ -43,11 +44,16 @@ void Pipeline::merged(const MergeWorkspace& workspace) {
     if (!stops_) {
         start(workspace);
     }
-    worker_.post([stops = stops_.get(), routes = routes_.get(), stopCount = workspace.stopTable.size(),
-                  routeCount = workspace.routeTable.size()] {
-        stops->append(stopCount);
-        routes->append(routeCount);
-    });
+    // In slices of about a megabyte and a half of output each, so that the reading of the
+    // next input, which the main thread will wait for, starts soon after it is asked for.
+    const auto handOver = [&](DatasetExport* run, std::size_t& handed, std::size_t count, std::size_t slice) {
+        while (handed < count) {
+            handed = std::min(count, handed + slice);
+            worker_.post([run, upTo = handed] { run->append(upTo); });
+        }
+    };
+    handOver(stops_.get(), stopsHanded_, workspace.stopTable.size(), kStopsPerSlice);
+    handOver(routes_.get(), routesHanded_, workspace.routeTable.size(), kRoutesPerSlice);
 }
 
 void Pipeline::close(const MergeWorkspace& workspace, const std::string& folder, CalendarDate today) {
@@ -83,6 +89,7 @@ void Pipeline::drop() noexcept {
     }
     stops_.reset();
     routes_.reset();
+    stopsHanded_ = routesHanded_ = 0;
     folder_.reset();
 }
 

@@ -7,8 +7,9 @@
 //
 // What runs on the worker, in the order posted:
 //   - the reading of each input named with expectShapefile(), when the main thread names it
-//     (one input ahead of the one it imports: ReadAhead);
-//   - after each merged file, the writing of the records the tables hold by then (merged());
+//     (one input ahead of the one it imports: ReadAhead), before any writing not yet begun;
+//   - after each merged file, the writing of the records the tables hold by then (merged()),
+//     in slices;
 //   - at Finish, completing both datasets (close()), while the main thread writes the report.
 //
 // The rules for what the two threads share; every one of them is kept here:
@@ -36,6 +37,7 @@
 //      before the tables go; the worker stops (what it runs ends, what is queued is dropped)
 //      before anything it uses goes.
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,11 +79,18 @@ private:
     // Makes the two exports and has the worker open them.
     void start(const MergeWorkspace& workspace);
 
+    // Records written per task: some 92 bytes of output per stop, 6.5 KB per route of the
+    // usual few hundred points.
+    static constexpr std::size_t kStopsPerSlice = 16384;
+    static constexpr std::size_t kRoutesPerSlice = 256;
+
     FileSystem& disk_;
     ReadAhead readAhead_;
     std::optional<std::string> folder_;
     std::unique_ptr<DatasetExport> stops_;
     std::unique_ptr<DatasetExport> routes_;
+    std::size_t stopsHanded_ = 0;  // records handed over to be written
+    std::size_t routesHanded_ = 0;
     Worker worker_;  // last, so that it stops before what its tasks use goes
 };
 

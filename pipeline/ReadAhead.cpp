@@ -146,7 +146,7 @@ void ReadAhead::expectShapefile(const std::string& shpPath) {
             files.push_back(named_.emplace_back(std::make_shared<Named>(Named{std::move(path), State::Waiting, {}})));
         }
     }
-    worker_.post([this, files] {
+    worker_.postFirst([this, files] {
         for (const std::shared_ptr<Named>& named : files) {
             read(*named);
         }

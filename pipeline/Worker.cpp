@@ -17,6 +17,7 @@ Worker::~Worker() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
+        first_.clear();
         tasks_.clear();
     }
     changed_.notify_all();
@@ -26,6 +27,14 @@ Worker::~Worker() {
 }
 
 void Worker::post(std::function<void()> task) {
+    enqueue(tasks_, std::move(task));
+}
+
+void Worker::postFirst(std::function<void()> task) {
+    enqueue(first_, std::move(task));
+}
+
+void Worker::enqueue(std::deque<std::function<void()>>& queue, std::function<void()> task) {
     if (!thread_.joinable()) {
         try {
             task();
@@ -38,14 +47,14 @@ void Worker::post(std::function<void()> task) {
     }
     {
         const std::lock_guard lock(mutex_);
-        tasks_.push_back(std::move(task));
+        queue.push_back(std::move(task));
     }
     changed_.notify_all();
 }
 
 void Worker::wait() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return tasks_.empty() && !running_; });
+    changed_.wait(lock, [&] { return first_.empty() && tasks_.empty() && !running_; });
     if (failure_) {
         std::rethrow_exception(std::exchange(failure_, nullptr));
     }
@@ -54,12 +63,13 @@ void Worker::wait() {
 void Worker::work() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] { return stopping_ || !tasks_.empty(); });
+        changed_.wait(lock, [&] { return stopping_ || !first_.empty() || !tasks_.empty(); });
         if (stopping_) {
             return;
         }
-        std::function<void()> task = std::move(tasks_.front());
-        tasks_.pop_front();
+        std::deque<std::function<void()>>& queue = first_.empty() ? tasks_ : first_;
+        std::function<void()> task = std::move(queue.front());
+        queue.pop_front();
         running_ = true;
         lock.unlock();
         try {

@@ -128,4 +128,14 @@ std::string Utf8ToCp1252Lossy(std::string_view utf8) {
     return out;
 }
 
+std::string WithoutControlCharacters(std::string_view text) {
+    std::string shown(text);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return shown;
+}
+
 }  // namespace tramelo

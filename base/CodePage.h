@@ -23,4 +23,9 @@ bool Utf8ToCp1252(std::string_view utf8, std::string& out);
 // code page 1252 lacks, becomes '?'.
 std::string Utf8ToCp1252Lossy(std::string_view utf8);
 
+// text with every control character (0x00-0x1F, 0x7F) replaced by '?': a path as a line of
+// the report or of a terminal shows it, where a line break or an escape would forge a line
+// or drive the terminal.
+std::string WithoutControlCharacters(std::string_view text);
+
 }  // namespace tramelo

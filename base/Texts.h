@@ -73,6 +73,21 @@ inline constexpr std::string_view kRoutesExportedAfter = " percorsi";
 inline constexpr std::string_view kCannotCreate = "Impossibile creare\n\n";
 inline constexpr std::string_view kCannotWrite = "Impossibile scrivere\n\n";
 
+// Finish: the output folder is being written by another run (its path goes between the
+// pieces); an output would replace an input (the output's path, then the input's); a kind of
+// dataset whose every input was refused is not written.
+inline constexpr std::string_view kFolderInUseBefore = "la cartella ";
+inline constexpr std::string_view kFolderInUseAfter = " \xE8" " in uso da un'altra unificazione";
+inline constexpr std::string_view kOutputIsInputBefore = "il risultato ";
+inline constexpr std::string_view kOutputIsInputMiddle = " sostituirebbe il file di ingresso ";
+inline constexpr std::string_view kOutputIsInputAfter = ": nessun file scritto, scegliere un'altra cartella";
+inline constexpr std::string_view kStopsNoneAcquired =
+    "nessuno shapefile RT_NODI \xE8" " stato acquisito: RT_NODI non \xE8" " stato scritto e resta com'era";
+inline constexpr std::string_view kRoutesNoneAcquired =
+    "nessuno shapefile RT_ITIN \xE8" " stato acquisito: RT_ITIN non \xE8" " stato scritto e resta com'era";
+// The memory ran out: what was being done is dropped, and no output is written.
+inline constexpr std::string_view kOutOfMemory = "memoria insufficiente";
+
 // Report lines; every line break is written as CR LF.
 inline constexpr std::string_view kReportTitle = "Report unificazione ShapeFiles\r\n\r\n";
 inline constexpr std::string_view kReportStopFiles = "ShapeFiles incorporati in RT_NODI:\r\n";

@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "export/DatasetWriter.h"
+#include "export/OutputCommit.h"
+#include "export/OutputSteps.h"
 #include "model/PolylineGeometry.h"
 #include "shapefile/DiskFileSystem.h"
 #include "shapefile/Layouts.h"
@@ -51,6 +53,12 @@ private:
 long RepeatOf(long j, long perFile, long repeats) {
     const long stride = perFile / repeats;
     return j % stride == 0 && j / stride < repeats ? j / stride : -1;
+}
+
+void Commit(DiskFileSystem& disk, const std::filesystem::path& folder, DatasetWriter& writer) {
+    if (CommitAlone(disk, folder.string(), writer.set()).outcome != OutputOutcome::Written) {
+        throw FileError(folder.string(), "cannot put the files in place");
+    }
 }
 
 struct Stop {
@@ -110,7 +118,7 @@ void WriteStops(DiskFileSystem& disk, const std::filesystem::path& root, long pe
         }
         writer.setPrj(std::nullopt);
         writer.complete({2026, 12, 7});
-        writer.commit();
+        Commit(disk, folder, writer);
         previous = std::move(current);
     }
 }
@@ -150,7 +158,7 @@ void WriteRoutes(DiskFileSystem& disk, const std::filesystem::path& root, long p
         }
         writer.setPrj(std::nullopt);
         writer.complete({2026, 12, 7});
-        writer.commit();
+        Commit(disk, folder, writer);
         previous = std::move(current);
     }
 }

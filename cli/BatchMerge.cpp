@@ -1,12 +1,16 @@
 #include "cli/BatchMerge.h"
 
 #include <algorithm>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <string_view>
 #include <vector>
 
+#include "base/CodePage.h"
+#include "base/Texts.h"
 #include "pipeline/Pipeline.h"
+#include "platform/OperatingSystem.h"
 #include "shapefile/FileSystem.h"
 #include "workspace/MergeWorkspace.h"
 #include "workspace/Platform.h"
@@ -23,18 +27,22 @@ constexpr std::string_view kUsage =
 constexpr std::string_view kHelp =
     "\n"
     "Unifica shapefile di fermate (RT_NODI) e di percorsi (RT_ITIN) della stessa azienda\n"
-    "e scrive nella CARTELLA ReportFusione.txt, RT_NODI.SHP/.SHX/.DBF e RT_ITIN.SHP/.SHX/.DBF.\n"
+    "e scrive nella CARTELLA il report ReportFusione.txt con la sua tabella ReportFusione.csv,\n"
+    "RT_NODI.SHP/.SHX/.DBF/.CPG e RT_ITIN.SHP/.SHX/.DBF/.CPG, e RT_NODI.PRJ e RT_ITIN.PRJ\n"
+    "quando gli shapefile hanno tutti lo stesso sistema di riferimento.\n"
     "\n"
-    "  -s, --stops FILE    aggiunge uno shapefile di fermate (il suo file .shp)\n"
-    "  -r, --routes FILE   aggiunge uno shapefile di percorsi (il suo file .shp)\n"
-    "  -o, --output DIR    la cartella in cui scrivere i risultati\n"
-    "  -h, --help          mostra questo aiuto\n"
-    "      --version       mostra la versione\n"
+    "  -s, --stops FILE          aggiunge uno shapefile di fermate (il suo file .shp)\n"
+    "  -r, --routes FILE         aggiunge uno shapefile di percorsi (il suo file .shp)\n"
+    "  -o, --output CARTELLA     la cartella in cui scrivere i risultati\n"
+    "  -h, --help                mostra questo aiuto\n"
+    "      --version             mostra la versione\n"
     "\n"
     "I file sono aggiunti nell'ordine della riga di comando; -s e -r si possono ripetere.\n"
     "Errori e avvisi vanno sullo standard error, i conteggi sullo standard output.\n"
     "Uscita: 0 tutto acquisito e scritto, 1 un file rifiutato o un risultato non scritto,\n"
-    "2 riga di comando errata.\n";
+    "2 riga di comando errata, 128 + il numero del segnale se interrotta.\n";
+
+constexpr std::string_view kInterrupted = "unificazione interrotta";
 
 struct Input {
     bool stops;
@@ -129,15 +137,15 @@ public:
 
     void showMessage(const Message& message) override {
         if (message.kind() == MessageKind::Information) {
-            out_ << DisplayText(message) << '\n' << std::flush;
+            out_ << OneLine(message) << '\n' << std::flush;
             return;
         }
         const std::string_view severity = message.kind() == MessageKind::Error ? "errore" : "attenzione";
-        std::string text = DisplayText(message);
+        std::string text = OneLine(message);
         const bool namesPath = std::any_of(message.pieces().begin(), message.pieces().end(),
                                            [](const Message::Piece& piece) { return piece.isPath; });
         if (!input_.empty() && !namesPath) {
-            text = input_ + ": " + text;
+            text = WithoutControlCharacters(input_) + ": " + text;
         }
         // A text that opens with its own severity word ("Attenzione: lo shapefile ...") says
         // it already.
@@ -153,6 +161,27 @@ public:
     void setInput(std::string path) { input_ = std::move(path); }
 
 private:
+    // The message as one line of UTF-8: the line breaks that set a box's path apart become a
+    // space, and a control character in a path '?', so that no path can break a line or drive
+    // the terminal.
+    static std::string OneLine(const Message& message) {
+        std::string line;
+        for (const Message::Piece& piece : message.pieces()) {
+            line += piece.isPath ? WithoutControlCharacters(piece.bytes) : Cp1252ToUtf8(piece.bytes);
+        }
+        std::string joined;
+        for (const char c : line) {
+            if (c == '\n') {
+                if (!joined.empty() && joined.back() != ' ') {
+                    joined += ' ';
+                }
+            } else {
+                joined += c;
+            }
+        }
+        return joined;
+    }
+
     static bool StartsWithWord(std::string_view text, std::string_view word) {
         if (text.size() <= word.size() || text[word.size()] != ':') {
             return false;
@@ -172,6 +201,61 @@ private:
     std::ostream& err_;
     std::string input_;
 };
+
+// The run itself, once the command line is known to be right.
+int Merge(const Request& request, FileSystem& files, std::ostream& out, std::ostream& err) {
+    // The inputs are known from the start, so each is read while the one before is merged.
+    // The read-ahead hears as soon as the last one is named: the buffers of the files merged
+    // after that then go at once instead of waiting, unused, beside the last input.
+    Pipeline pipeline(files);
+    const auto expect = [&](std::size_t i) {
+        pipeline.expectShapefile(request.inputs[i].path);
+        if (i + 1 == request.inputs.size()) {
+            pipeline.expectNoMore();
+        }
+    };
+    ConsolePlatform platform(pipeline.files(), out, err);
+    MergeWorkspace workspace(platform);
+    // The output folder is known from the start too. Before anything is read it is claimed:
+    // a folder another run is writing into is left alone, and what an earlier run left there
+    // half done is finished first. Then what is merged is written while the files that follow
+    // are read and merged.
+    const std::string outputFolder = OutputFolder(*request.output);
+    switch (workspace.ClaimOutputFolder(outputFolder)) {
+    case ClaimOutcome::Claimed: pipeline.writeAheadInto(workspace, outputFolder); break;
+    case ClaimOutcome::NoFolder: break;  // Finish says which outputs cannot be created
+    case ClaimOutcome::InUse:
+    case ClaimOutcome::Failed: return kExitFailure;
+    }
+    bool allAcquired = true;
+    for (std::size_t i = 0; i < request.inputs.size() && InterruptSignal() == 0; ++i) {
+        if (i == 0) {
+            expect(0);
+        }
+        if (i + 1 < request.inputs.size()) {
+            expect(i + 1);
+        }
+        const Input& input = request.inputs[i];
+        platform.setInput(input.path);
+        const AddOutcome outcome =
+            input.stops ? workspace.AddStopsFile(input.path) : workspace.AddRoutesFile(input.path);
+        platform.setInput({});
+        if (outcome == AddOutcome::AlreadyAcquired) {
+            platform.showMessage(MergeWorkspace::AlreadyAcquiredMessage(input.path));
+        }
+        allAcquired = allAcquired && outcome != AddOutcome::Rejected;
+    }
+
+    if (InterruptSignal() != 0) {
+        return kExitFailure;
+    }
+    if (!workspace.HasMergedData()) {
+        err << kProgram << ": nessuna fermata e nessun percorso da scrivere: nessun file scritto\n";
+        return allAcquired ? kExitSuccess : kExitFailure;
+    }
+    const bool allWritten = workspace.Finish(outputFolder);
+    return allAcquired && allWritten ? kExitSuccess : kExitFailure;
+}
 
 }  // namespace
 
@@ -193,47 +277,20 @@ int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ost
         return kExitSuccess;
     }
 
-    // The inputs are known from the start, so each is read while the one before is merged.
-    // The read-ahead hears as soon as the last one is named: the buffers of the files merged
-    // after that then go at once instead of waiting, unused, beside the last input.
-    Pipeline pipeline(files);
-    const auto expect = [&](std::size_t i) {
-        pipeline.expectShapefile(request.inputs[i].path);
-        if (i + 1 == request.inputs.size()) {
-            pipeline.expectNoMore();
-        }
-    };
-    ConsolePlatform platform(pipeline.files(), out, err);
-    MergeWorkspace workspace(platform);
-    // The output folder is known from the start too: what is merged is written while the
-    // files that follow are read and merged.
-    const std::string outputFolder = OutputFolder(*request.output);
-    pipeline.writeAheadInto(workspace, outputFolder);
-    bool allAcquired = true;
-    for (std::size_t i = 0; i < request.inputs.size(); ++i) {
-        if (i == 0) {
-            expect(0);
-        }
-        if (i + 1 < request.inputs.size()) {
-            expect(i + 1);
-        }
-        const Input& input = request.inputs[i];
-        platform.setInput(input.path);
-        const AddOutcome outcome =
-            input.stops ? workspace.AddStopsFile(input.path) : workspace.AddRoutesFile(input.path);
-        platform.setInput({});
-        if (outcome == AddOutcome::AlreadyAcquired) {
-            platform.showMessage(MergeWorkspace::AlreadyAcquiredMessage(input.path));
-        }
-        allAcquired = allAcquired && outcome != AddOutcome::Rejected;
+    int status = kExitSuccess;
+    try {
+        status = Merge(request, files, out, err);
+    } catch (const std::bad_alloc&) {
+        // Everything of the run is gone by now, its temporary files with it.
+        err << kProgram << ": " << texts::kOutOfMemory << '\n' << std::flush;
+        status = kExitFailure;
     }
-
-    if (!workspace.HasMergedData()) {
-        err << kProgram << ": nessuna fermata e nessun percorso da scrivere: nessun file scritto\n";
-        return allAcquired ? kExitSuccess : kExitFailure;
+    if (const int signal = InterruptSignal(); signal != 0) {
+        err << kProgram << ": " << kInterrupted << '\n' << std::flush;
+        status = kExitInterrupted + signal;
     }
-    const bool allWritten = workspace.Finish(outputFolder);
-    return allAcquired && allWritten ? kExitSuccess : kExitFailure;
+    InterruptHandled();
+    return status;
 }
 
 }  // namespace tramelo

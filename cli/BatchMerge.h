@@ -20,8 +20,11 @@ class FileSystem;
 constexpr int kExitSuccess = 0;  // every file acquired and every output written
 constexpr int kExitFailure = 1;  // a file rejected or an output not written
 constexpr int kExitUsage = 2;    // the command line is wrong
+constexpr int kExitInterrupted = 128;  // plus the signal that interrupted the run
 
-// args are the arguments after the program name, exactly as the shell passed them.
+// args are the arguments after the program name, exactly as the shell passed them. An
+// interrupt caught (CatchInterrupts) stops the run at its next safe point: what it prepared
+// goes, a commit under way is completed, and it says so.
 int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ostream& out, std::ostream& err);
 
 }  // namespace tramelo

@@ -16,6 +16,7 @@ int wmain(int argc, wchar_t** argv) {
         args.push_back(tramelo::Utf8FromWide(argv[i]));
     }
     tramelo::UseUtf8Console();
+    tramelo::CatchInterrupts();
     tramelo::DiskFileSystem files;
     return tramelo::RunBatchMerge(args, files, std::cout, std::cerr);
 }
@@ -24,6 +25,7 @@ int wmain(int argc, wchar_t** argv) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    tramelo::CatchInterrupts();
     tramelo::DiskFileSystem files;
     return tramelo::RunBatchMerge(args, files, std::cout, std::cerr);
 }

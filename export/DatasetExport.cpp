@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "export/OutputCommit.h"
 #include "shapefile/FileSystem.h"
 #include "workspace/DatasetSchema.h"
 #include "workspace/MergeWorkspace.h"
@@ -37,15 +38,7 @@ void DatasetExport::close(std::optional<std::string_view> prj, CalendarDate toda
     }
 }
 
-OutputOutcome DatasetExport::complete(Platform& platform) {
-    if (!failed()) {
-        try {
-            writer_->commit();
-        } catch (const FileError& error) {
-            result_ = {OutputOutcome::WriteFailed, error.path()};
-        }
-    }
-    writer_.reset();  // what was not put in place goes
+OutputOutcome DatasetExport::tell(Platform& platform) const {
     ShowOutputFailure(platform, result_);
     if (!failed()) {
         platform.showMessage(Message(MessageKind::Information)
@@ -69,7 +62,10 @@ OutputOutcome RunExport(MergeWorkspace& workspace, const std::string& folder, co
     const std::unique_ptr<DatasetExport> run = TableExport(workspace, platform.files(), folder, schema);
     run->open();
     run->close(workspace.crs.toWrite(), platform.today());
-    return run->complete(platform);
+    if (OutputSet* set = run->prepared()) {
+        run->fail(CommitAlone(platform.files(), folder, *set));
+    }
+    return run->tell(platform);
 }
 
 }  // namespace tramelo

@@ -8,15 +8,17 @@
 //                       all, as they come: the table may still grow;
 //   close(prj, today)   writes the records left, creates (or drops) the .PRJ once the run's
 //                       coordinate system is known, fills in the headers and completes the
-//                       files;
-//   complete(platform)  puts the files in place and tells the user the count, or which file
-//                       could not be created or written.
+//                       files, durably;
+//   prepared()          the files, to be put in place with the other outputs of the run
+//                       (OutputCommit), or none when a step failed;
+//   tell(platform)      tells the user the count, or which file could not be created or
+//                       written.
 //
 // A step after a failed one does nothing, and the first failure is kept. Nothing reaches the
-// folder's names or the user before complete(); an export destroyed before it leaves nothing
-// (its temporary files go). The first three steps show nothing and touch no platform but
-// their files, so they may run on another thread than the one that completes (the batch
-// command writes ahead: pipeline/Pipeline.h).
+// folder's names before the commit, nor the user before tell(); an export destroyed before
+// its files were committed leaves nothing (its temporary files go). The steps up to close()
+// show nothing and touch no platform but their files, so they may run on another thread than
+// the one that commits (the batch command writes ahead: pipeline/Pipeline.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -53,7 +55,11 @@ public:
     void append(std::size_t upTo);
     void close(std::optional<std::string_view> prj, CalendarDate today);
     bool failed() const { return result_.outcome != OutputOutcome::Written; }
-    OutputOutcome complete(Platform& platform);
+    bool writeFailed() const { return result_.outcome == OutputOutcome::WriteFailed; }
+    OutputSet* prepared() { return failed() ? nullptr : &writer_->set(); }
+    // The commit of the files failed (or was not made): result says how.
+    void fail(const OutputResult& result) { result_ = result; }
+    OutputOutcome tell(Platform& platform) const;
 
 private:
     FileSystem& files_;
@@ -71,8 +77,8 @@ private:
 std::unique_ptr<DatasetExport> TableExport(const MergeWorkspace& workspace, FileSystem& files,
                                            std::string folder, const DatasetSchema& schema);
 
-// A whole export of that table on this thread, every step in turn, through the workspace's
-// platform, with its coordinate system and today's date.
+// A whole export of that table on this thread, every step in turn and a commit of its own,
+// through the workspace's platform, with its coordinate system and today's date.
 OutputOutcome RunExport(MergeWorkspace& workspace, const std::string& folder, const DatasetSchema& schema);
 
 // How one record of each table is written (beside ExportStops and ExportRoutes).

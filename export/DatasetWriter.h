@@ -8,7 +8,7 @@
 // counts, lengths and the box are known. Each header, descriptor and record is assembled in
 // one scratch buffer and written with one call; nothing is held back across features, so
 // memory does not grow with the dataset. The files replace the earlier dataset of the same
-// name as one set, only when all are complete (OutputSet).
+// name as one set, only when all are complete (OutputSet, OutputCommit).
 
 #include <cstdint>
 #include <limits>
@@ -68,8 +68,8 @@ public:
     // Fills in the headers, writes the companions and completes the files; they are not in
     // place yet. Returns the number of features written.
     std::int32_t complete(const CalendarDate& today);
-    // Puts the completed files in place.
-    void commit() { set_.commit(); }
+    // The files, to be put in place once complete (OutputCommit).
+    OutputSet& set() { return set_; }
 
 private:
     void writeAttributes(std::string_view code, std::string_view text);

@@ -1,11 +1,15 @@
 #include "export/OutputSet.h"
 
+#include <chrono>
+#include <cstdint>
+#include <random>
+
 namespace tramelo {
 
 namespace {
 
-constexpr const char* kTemporarySuffix = ".partial";
-constexpr const char* kEarlierSuffix = ".previous";
+constexpr std::string_view kTemporarySuffix = ".partial";
+constexpr std::size_t kRunDigits = 16;
 
 // Runs operation, turning its failure into one that names the target.
 template <class Operation>
@@ -23,10 +27,45 @@ void RefuseProtected(FileSystem& files, const std::string& target) {
     }
 }
 
+// This run's digits: random, with the clock and an address of this process mixed in, so that
+// two runs started at once on machines with a poor random device still differ.
+const std::string& RunDigits() {
+    static const std::string digits = [] {
+        std::random_device device;
+        std::uint64_t value = (std::uint64_t{device()} << 32) ^ device();
+        value ^= static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        value ^= reinterpret_cast<std::uintptr_t>(&device) * 0x9E3779B97F4A7C15ull;
+        std::string text(kRunDigits, '0');
+        for (char& digit : text) {
+            digit = "0123456789abcdef"[value & 15];
+            value >>= 4;
+        }
+        return text;
+    }();
+    return digits;
+}
+
 }  // namespace
 
+std::string TemporaryName(std::string_view target) {
+    return std::string(target).append(".").append(RunDigits()).append(kTemporarySuffix);
+}
+
+bool IsTemporaryOf(std::string_view name, std::string_view target) {
+    if (name.size() != target.size() + 1 + kRunDigits + kTemporarySuffix.size() || !name.starts_with(target) ||
+        !name.ends_with(kTemporarySuffix) || name[target.size()] != '.') {
+        return false;
+    }
+    for (const char c : name.substr(target.size() + 1, kRunDigits)) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 OutputSet::File::File(FileSystem& files, std::string target)
-    : target_(std::move(target)), temporary_(target_ + kTemporarySuffix) {
+    : target_(std::move(target)), temporary_(TemporaryName(target_)) {
     NamingTarget(target_, "cannot create", [&] { file_ = files.createForWriting(temporary_); });
 }
 
@@ -68,52 +107,6 @@ void OutputSet::drop(std::string target) {
 void OutputSet::close() {
     for (File& file : created_) {
         file.close();
-    }
-}
-
-void OutputSet::commit() {
-    close();
-    std::vector<const std::string*> targets;
-    for (const File& file : created_) {
-        targets.push_back(&file.target());
-    }
-    for (const std::string& target : dropped_) {
-        targets.push_back(&target);
-    }
-
-    std::vector<const std::string*> setAside;
-    std::vector<const std::string*> placed;
-    try {
-        for (const std::string* target : targets) {
-            if (files_.exists(*target)) {
-                NamingTarget(*target, "cannot replace",
-                             [&] { files_.replace(*target, *target + kEarlierSuffix); });
-                setAside.push_back(target);
-            }
-        }
-        for (const File& file : created_) {
-            NamingTarget(file.target(), "cannot replace",
-                         [&] { files_.replace(file.temporary(), file.target()); });
-            placed.push_back(&file.target());
-        }
-    } catch (const FileError&) {
-        // Back to the earlier set: the new files out, the earlier ones in again. Nothing can
-        // be done here about a move back that fails too; the earlier file then keeps its
-        // aside name, which is still better than losing it.
-        for (const std::string* target : placed) {
-            files_.remove(*target);
-        }
-        for (const std::string* target : setAside) {
-            try {
-                files_.replace(*target + kEarlierSuffix, *target);
-            } catch (const FileError&) {
-            }
-        }
-        throw;
-    }
-    committed_ = true;
-    for (const std::string* target : setAside) {
-        files_.remove(*target + kEarlierSuffix);
     }
 }
 

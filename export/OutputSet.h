@@ -1,15 +1,14 @@
 #pragma once
 
-// The files of one output that are replaced together: a dataset's .SHP, .SHX, .DBF, .CPG
-// and .PRJ, or the report and its table of conflicts.
+// The files of one output that belong together: a dataset's .SHP, .SHX, .DBF, .CPG and .PRJ,
+// or the report and its table of conflicts.
 //
-// Each file is written under a temporary name in the target's folder. Only when every one
-// is complete does commit() put them in place: the earlier files of the set are moved aside,
-// the new ones moved over their names, the earlier ones removed. Whatever fails on the way
-// (create, write, close, a move), the folder is left with the set's earlier files byte for
-// byte and no temporary: what was put in place is taken away again and what was moved aside
-// comes back. A file of the set that this run does not write (an earlier .PRJ when the run
-// has no coordinate system) is removed as part of the same replacement.
+// Each file is written under a temporary name of this run's own beside its target
+// (TemporaryName()), created anew so that no other run can be writing into it, and made
+// durable when it is closed. The set itself never touches a target: an OutputCommit puts the
+// sets of a run in place together. A set that is destroyed before it was committed removes
+// its temporary files; a committed one leaves whatever the commit did not move yet, for the
+// next run into the folder to finish moving (OutputCommit.h).
 //
 // Every failure is a FileError naming the target, the name the user knows.
 
@@ -17,6 +16,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shapefile/FileSystem.h"
@@ -34,7 +34,8 @@ public:
 
         void write(const void* data, std::size_t size);
         void seekToStart();
-        // Completes the temporary file; the target is still untouched. Once is enough.
+        // Completes the temporary file, durably; the target is still untouched. Once is
+        // enough.
         void close();
         // Lets go of the temporary file unfinished, so that it can be removed (Windows
         // removes no file that is still open).
@@ -66,8 +67,11 @@ public:
 
     // Completes every file; nothing is in place yet.
     void close();
-    // Closes every file and puts the set in place.
-    void commit();
+
+    const std::deque<File>& files() const { return created_; }
+    const std::vector<std::string>& dropped() const { return dropped_; }
+    // The commit has begun: from now on the temporaries are its to move.
+    void committed() { committed_ = true; }
 
 private:
     FileSystem& files_;
@@ -75,5 +79,11 @@ private:
     std::vector<std::string> dropped_;
     bool committed_ = false;
 };
+
+// The temporary name of target for this run: target, a dot, this run's 16 hexadecimal digits
+// and ".partial". A name with a suffix of this shape on an output's name is a temporary of
+// some run (IsTemporaryOf).
+std::string TemporaryName(std::string_view target);
+bool IsTemporaryOf(std::string_view name, std::string_view target);
 
 }  // namespace tramelo

@@ -5,8 +5,10 @@
 
 #include "base/CodePage.h"
 #include "base/Texts.h"
+#include "export/OutputCommit.h"
 #include "export/OutputSet.h"
 #include "export/OutputSteps.h"
+#include "export/Report.h"
 #include "workspace/MergeWorkspace.h"
 #include "workspace/OutputNames.h"
 #include "workspace/Platform.h"
@@ -16,9 +18,10 @@ namespace tramelo {
 namespace {
 
 // The report is code page 1252 throughout: paths, held as UTF-8, are converted like the
-// rest, and what the code page cannot show becomes '?'.
+// rest, and what the code page cannot show becomes '?', as does a control character, so that
+// every path stays on its line.
 void AppendPath(std::string& report, std::string_view path) {
-    report += Utf8ToCp1252Lossy(path);
+    report += WithoutControlCharacters(Utf8ToCp1252Lossy(path));
 }
 
 void AppendFiles(std::string& report, const AcquiredFileList& files) {
@@ -166,26 +169,38 @@ std::string Table(const MergeWorkspace& workspace) {
 
 }  // namespace
 
-OutputOutcome MergeWorkspace::WriteReport(const std::string& folder) {
+OutputResult PrepareReport(const MergeWorkspace& workspace, FileSystem& files, const std::string& folder,
+                           std::optional<OutputSet>& set) {
     // Paths and messages go in as code page 1252 bytes; every line ends with CR LF.
-    const std::string report = Report(*this);
-    const std::string table = Table(*this);
-
-    std::optional<OutputSet> set;
+    const std::string report = Report(workspace);
+    const std::string table = Table(workspace);
     OutputSet::File* reportFile = nullptr;
     OutputSet::File* tableFile = nullptr;
-    return RunOutputSteps(
-        platform_,
+    const OutputResult result = TryOutputSteps(
         [&] {
-            set.emplace(platform_.files());
+            set.emplace(files);
             reportFile = &set->create(JoinPath(folder, kReportFileName));
             tableFile = &set->create(JoinPath(folder, kConflictsFileName));
         },
         [&] {
             reportFile->write(report.data(), report.size());
             tableFile->write(table.data(), table.size());
-            set->commit();
+            set->close();
         });
+    if (result.outcome != OutputOutcome::Written) {
+        set.reset();
+    }
+    return result;
+}
+
+OutputOutcome MergeWorkspace::WriteReport(const std::string& folder) {
+    std::optional<OutputSet> set;
+    OutputResult result = PrepareReport(*this, platform_.files(), folder, set);
+    if (set) {
+        result = CommitAlone(platform_.files(), folder, *set);
+    }
+    ShowOutputFailure(platform_, result);
+    return result.outcome;
 }
 
 }  // namespace tramelo

@@ -331,7 +331,17 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
     case Verdict::Merge: break;
     }
     workspace.companyCode = company;
-    dataset.mergeBatch(path);
+    {
+        // Memory running out now would leave part of the file in the tables: the workspace
+        // then knows, and writes nothing from them.
+        struct CutShort {
+            MergeWorkspace& workspace;
+            bool done = false;
+            ~CutShort() { workspace.mergeCutShort = workspace.mergeCutShort || !done; }
+        } merging{workspace};
+        dataset.mergeBatch(path);
+        merging.done = true;
+    }
 
     // What the companions say of a merged file, before the shell lists it.
     if (codePage == CodePage::Unknown) {

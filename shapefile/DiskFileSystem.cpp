@@ -127,22 +127,30 @@ private:
     std::size_t cursor_ = 0;        // next byte to hand out
 };
 
-// Writes through a large buffer of its own. The stream's own buffering sends every write of
-// a kilobyte or more straight to the system, which made one system call per route record.
-// A quarter of a megabyte keeps the system calls few (some 700 for the benchmark's set M);
-// the batch command holds the buffers of both datasets while it still reads its inputs,
-// where buffers of a megabyte each added 6 MB to its peak.
+// Writes through a large buffer of its own, straight to the system's file. A quarter of a
+// megabyte keeps the system calls few (some 700 for the benchmark's set M); the batch command
+// holds the buffers of both datasets while it still reads its inputs, where buffers of a
+// megabyte each added 6 MB to its peak. Every few megabytes the system is asked to start
+// writing what it has to the disk, so that close(), which waits until all of it is there,
+// has little left to wait for.
 class DiskOutputFile final : public OutputFile {
 public:
     static constexpr std::size_t kBuffer = 256 * 1024;
+    static constexpr std::int64_t kWriteBackStep = 8 * 1024 * 1024;
 
-    explicit DiskOutputFile(const std::string& path) : path_(path) {
-        file_.pubsetbuf(nullptr, 0);
-        if (file_.open(NativePath(path), std::ios::out | std::ios::trunc | std::ios::binary) == nullptr) {
+    explicit DiskOutputFile(const std::string& path) : path_(path), file_(CreateNewFile(path)) {
+        if (file_ == kNoFile) {
             throw FileError(path, "cannot create");
         }
         buffer_.reserve(kBuffer);
     }
+    ~DiskOutputFile() override {
+        if (file_ != kNoFile) {
+            CloseFile(file_);  // abandoned: whoever abandons it removes it
+        }
+    }
+    DiskOutputFile(const DiskOutputFile&) = delete;
+    DiskOutputFile& operator=(const DiskOutputFile&) = delete;
 
     void write(const void* data, std::size_t size) override {
         const auto* bytes = static_cast<const char*>(data);
@@ -158,14 +166,18 @@ public:
 
     void seekToStart() override {
         flush();
-        if (file_.pubseekpos(0, std::ios::out) != std::streampos(0)) {
+        if (!SeekFileToStart(file_)) {
             throw FileError(path_, "cannot seek");
         }
+        position_ = 0;
     }
 
     void close() override {
         flush();
-        if (file_.close() == nullptr) {
+        const bool durable = FlushFileToDisk(file_);
+        const bool closed = CloseFile(file_);
+        file_ = kNoFile;
+        if (!durable || !closed) {
             throw FileError(path_, "cannot write");
         }
     }
@@ -177,16 +189,44 @@ private:
     }
 
     void send(const char* data, std::size_t size) {
-        const auto count = static_cast<std::streamsize>(size);
-        if (count > 0 && file_.sputn(data, count) != count) {
+        if (size == 0) {
+            return;
+        }
+        if (!WriteToFile(file_, data, size)) {
             throw FileError(path_, "cannot write");
+        }
+        position_ += static_cast<std::int64_t>(size);
+        if (position_ - writtenBack_ >= kWriteBackStep) {
+            StartWriteBack(file_, writtenBack_, position_ - writtenBack_);
+            writtenBack_ = position_;
         }
     }
 
     std::string path_;
-    std::filebuf file_;
+    FileHandle file_;
     std::vector<char> buffer_;
+    std::int64_t position_ = 0;     // where the next byte goes
+    std::int64_t writtenBack_ = 0;  // bytes before it that the system was asked to write back
 };
+
+// Held by the folder's handle (or, on Windows, a file of its own): see LockFolder().
+class DiskFolderLock final : public FolderLock {
+public:
+    explicit DiskFolderLock(FileHandle handle) : handle_(handle) {}
+    ~DiskFolderLock() override { UnlockFolder(handle_); }
+    DiskFolderLock(const DiskFolderLock&) = delete;
+    DiskFolderLock& operator=(const DiskFolderLock&) = delete;
+
+private:
+    FileHandle handle_;
+};
+
+// The folder that output paths are joined to, as a path of its own: "" (the root, once its
+// separator is taken off) and Windows' "D:" (the drive's root, to which "D:\\name" is joined)
+// keep their meaning with the separator after them.
+std::string FolderItself(const std::string& folder) {
+    return JoinPath(folder, "");
+}
 
 }  // namespace
 
@@ -226,6 +266,42 @@ void DiskFileSystem::replace(const std::string& from, const std::string& target)
 void DiskFileSystem::remove(const std::string& path) noexcept {
     std::error_code error;
     fs::remove(NativePath(path), error);
+}
+
+std::vector<std::string> DiskFileSystem::list(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(NativePath(FolderItself(folder)), error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::u8string name = entry->path().filename().u8string();
+        names.emplace_back(name.begin(), name.end());
+    }
+    return names;
+}
+
+void DiskFileSystem::syncFolder(const std::string& folder) {
+    if (!SyncFolder(FolderItself(folder))) {
+        throw FileError(folder, "cannot sync");
+    }
+}
+
+FolderLockOutcome DiskFileSystem::lockFolder(const std::string& folder, std::unique_ptr<FolderLock>& lock) {
+    FolderLockResult result = FolderLockResult::NoFolder;
+    const FileHandle handle = LockFolder(FolderItself(folder), result);
+    switch (result) {
+    case FolderLockResult::Locked: lock = std::make_unique<DiskFolderLock>(handle); return FolderLockOutcome::Locked;
+    case FolderLockResult::InUse: return FolderLockOutcome::InUse;
+    case FolderLockResult::NoFolder: break;
+    }
+    return FolderLockOutcome::NoFolder;
+}
+
+std::optional<FileIdentity> DiskFileSystem::identity(const std::string& path) {
+    const std::optional<FileId> found = IdentityOf(path);
+    if (!found) {
+        return std::nullopt;
+    }
+    return FileIdentity{found->device, found->file};
 }
 
 }  // namespace tramelo

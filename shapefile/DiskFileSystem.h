@@ -15,6 +15,10 @@ public:
     bool isReadOnly(const std::string& path) override;
     void replace(const std::string& from, const std::string& target) override;
     void remove(const std::string& path) noexcept override;
+    std::vector<std::string> list(const std::string& folder) override;
+    void syncFolder(const std::string& folder) override;
+    FolderLockOutcome lockFolder(const std::string& folder, std::unique_ptr<FolderLock>& lock) override;
+    std::optional<FileIdentity> identity(const std::string& path) override;
     bool allowsConcurrentWrites() const override { return true; }
 };
 

@@ -15,17 +15,19 @@
 // file is used by one thread at a time. Every file system lets the worker open and read
 // files while the main thread too only opens, reads and asks whether files exist. Only one
 // whose allowsConcurrentWrites() is true lets the worker create, write, close and remove
-// files while the main thread does anything else with other files; replace() is the main
-// thread's alone.
+// files while the main thread does anything else with other files; replace(), list(),
+// syncFolder(), lockFolder() and identity() are the main thread's alone.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/HeldBytes.h"
 #include "platform/PathSeparator.h"
@@ -80,18 +82,38 @@ private:
     static constexpr std::size_t kReadStep = 1024 * 1024;
 };
 
-// A file created (or truncated) for writing in binary mode, no byte translated. Every
-// operation throws FileError when it fails. Only close() makes the file complete:
-// destroying a file that was not closed abandons it, and bytes still held in its buffer may
-// never reach it (a failure path removes such a file anyway).
+// A new file open for writing in binary mode, no byte translated. Every operation throws
+// FileError when it fails. Only close() makes the file complete: destroying a file that was
+// not closed abandons it, and bytes still held in its buffer may never reach it (a failure
+// path removes such a file anyway).
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
 
     virtual void write(const void* data, std::size_t size) = 0;
     virtual void seekToStart() = 0;
-    // Makes everything written reach the file; only then is the file complete.
+    // Makes everything written reach the disk itself, so that it survives a power cut, and
+    // closes the file; only then is the file complete.
     virtual void close() = 0;
+};
+
+// A lock on an output folder (FileSystem::lockFolder), held until it is destroyed.
+class FolderLock {
+public:
+    virtual ~FolderLock() = default;
+};
+
+enum class FolderLockOutcome {
+    Locked,    // the folder is this run's until the lock goes
+    InUse,     // another run holds it
+    NoFolder,  // no folder of that name can be locked (missing, or a file)
+};
+
+// What tells one file apart from every other, whatever path reaches it.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t file = 0;
+    bool operator==(const FileIdentity&) const = default;
 };
 
 class FileSystem {
@@ -101,7 +123,8 @@ public:
     // Throws FileError when the file does not exist or cannot be opened.
     virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
     virtual bool exists(const std::string& path) = 0;
-    // Creates the file anew, truncating an existing one; throws FileError.
+    // Creates a new file; throws FileError when it cannot, and when a file of that name exists
+    // (so that no two writers ever share a file).
     virtual std::unique_ptr<OutputFile> createForWriting(const std::string& path) = 0;
     // True when path names something that must not be written over: a read-only file, or
     // anything but a regular file (a folder of that name).
@@ -110,6 +133,16 @@ public:
     virtual void replace(const std::string& from, const std::string& target) = 0;
     // Deletes a file if it exists; never throws.
     virtual void remove(const std::string& path) noexcept = 0;
+    // The names of what a folder holds; none when it holds nothing or is no folder.
+    virtual std::vector<std::string> list(const std::string& folder) = 0;
+    // Makes the names created, moved and removed in folder survive a power cut; throws
+    // FileError(folder).
+    virtual void syncFolder(const std::string& folder) = 0;
+    // Locks folder for this run: lock holds it when the outcome is Locked. A lock goes with
+    // the process that holds it, however it ends.
+    virtual FolderLockOutcome lockFolder(const std::string& folder, std::unique_ptr<FolderLock>& lock) = 0;
+    // The identity of the file at path; none when there is none.
+    virtual std::optional<FileIdentity> identity(const std::string& path) = 0;
     // True when files may be created, written and removed from two threads at once (each file
     // from one of them), as above.
     virtual bool allowsConcurrentWrites() const { return false; }

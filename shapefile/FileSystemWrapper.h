@@ -6,7 +6,9 @@
 // FileSystem is forwarded here once, not in each of them.
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "shapefile/FileSystem.h"
 
@@ -29,6 +31,12 @@ public:
     bool isReadOnly(const std::string& path) override { return target_.isReadOnly(path); }
     void replace(const std::string& from, const std::string& target) override { target_.replace(from, target); }
     void remove(const std::string& path) noexcept override { target_.remove(path); }
+    std::vector<std::string> list(const std::string& folder) override { return target_.list(folder); }
+    void syncFolder(const std::string& folder) override { target_.syncFolder(folder); }
+    FolderLockOutcome lockFolder(const std::string& folder, std::unique_ptr<FolderLock>& lock) override {
+        return target_.lockFolder(folder, lock);
+    }
+    std::optional<FileIdentity> identity(const std::string& path) override { return target_.identity(path); }
     bool allowsConcurrentWrites() const override { return target_.allowsConcurrentWrites(); }
 
 private:

@@ -219,7 +219,7 @@ TEST(CompanionLinesTest, BatchLinesNameTheirFile) {
         "attenzione: lo shapefile /in/b/RT_NODI.shp ha un sistema di riferimento (.prj) diverso da quello "
         "degli shapefile gi\xC3\xA0 acquisiti: nessun file .PRJ sar\xC3\xA0 scritto\n"
         "errore: /in/c/RT_NODI.shp: la fermata \"F3\" non appartiene all'azienda\n"
-        "Attenzione: lo shapefile indicato\n\n/in/a/RT_NODI.shp\n\nrisulta gi\xC3\xA0 acquisito\n");
+        "Attenzione: lo shapefile indicato /in/a/RT_NODI.shp risulta gi\xC3\xA0 acquisito\n");
 }
 
 }  // namespace

@@ -185,7 +185,26 @@ protected:
         faulty.steps.clear();
         faulty.count = 0;
         faulty.failAt = k;
+        faulty.crashAt = 0;
         return workspace.Finish(place->folder());
+    }
+
+    // The first step of that operation on a file of target's, from 1; 0 when there is none.
+    int StepOf(FaultyFileSystem::Operation operation, const std::string& target) const {
+        for (std::size_t k = 0; k < faulty.steps.size(); ++k) {
+            if (faulty.steps[k].operation == operation && TargetOf(faulty.steps[k].path) == place->path(target)) {
+                return static_cast<int>(k) + 1;
+            }
+        }
+        return 0;
+    }
+
+    // The next run into the folder looks: what was left half done is finished or undone.
+    void Recover() {
+        RecordingPlatform next(place->files());
+        MergeWorkspace run(next);
+        EXPECT_EQ(run.ClaimOutputFolder(place->folder()), ClaimOutcome::Claimed);
+        EXPECT_TRUE(next.messages.empty());
     }
 
     std::unique_ptr<Place> place;
@@ -244,14 +263,12 @@ TEST_P(OutputFailureTest, ReportThatCannotBeCreatedDoesNotStopTheExports) {
 TEST_P(OutputFailureTest, WriteFailureEndsFinishAndKeepsEarlierOutputs) {
     // The first write of the stops' .SHX in a run that succeeds.
     ASSERT_TRUE(FinishFailingAt(0));
-    const auto write = std::find_if(faulty.steps.begin(), faulty.steps.end(), [&](const auto& step) {
-        return step.operation == FaultyFileSystem::Operation::Write &&
-               step.path == place->path("RT_NODI.SHX.partial");
-    });
-    ASSERT_NE(write, faulty.steps.end());
+    const int write = StepOf(FaultyFileSystem::Operation::Write, "RT_NODI.SHX");
+    ASSERT_GT(write, 0);
 
-    EXPECT_FALSE(FinishFailingAt(static_cast<int>(write - faulty.steps.begin()) + 1));
-    // The report was already complete; the stops are as they were and the routes not tried.
+    EXPECT_FALSE(FinishFailingAt(write));
+    // The report was complete, and is put in place; the stops are as they were and the
+    // routes not tried.
     EXPECT_EQ(platform.texts(), std::vector<std::string>{CannotWrite(place->path("RT_NODI.SHX"))});
     EXPECT_FALSE(place->isEarlier("ReportFusione.txt"));
     EXPECT_FALSE(place->isEarlier("ReportFusione.csv"));
@@ -268,52 +285,77 @@ TEST_P(OutputFailureTest, AnEarlierPrjGoesWithItsDatasetOnly) {
     ASSERT_TRUE(FinishFailingAt(0));
     EXPECT_FALSE(place->contents().contains("RT_NODI.PRJ"));
     EXPECT_FALSE(place->contents().contains("RT_ITIN.PRJ"));
-    std::size_t last = 0;  // the last step that puts a file of the stops in place
-    for (std::size_t k = 0; k < faulty.steps.size(); ++k) {
-        if (faulty.steps[k].operation == FaultyFileSystem::Operation::Replace &&
-            faulty.steps[k].path.find("RT_NODI") != std::string::npos) {
-            last = k;
-        }
-    }
-    EXPECT_FALSE(FinishFailingAt(static_cast<int>(last) + 1));
+    EXPECT_FALSE(FinishFailingAt(StepOf(FaultyFileSystem::Operation::Write, "RT_NODI.DBF")));
     for (const char* name : {"RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_NODI.CPG", "RT_NODI.PRJ"}) {
         EXPECT_TRUE(place->isEarlier(name)) << name;
     }
 }
 
-// Every output operation of a whole Finish fails in turn.
-TEST_P(OutputFailureTest, EveryFailingStepLeavesWholeFilesOnly) {
+// Every output operation of a whole Finish fails in turn: the user is told which file, and
+// once the next run into the folder has looked, each set is the earlier one or the complete
+// new one, and nothing else is there.
+TEST_P(OutputFailureTest, EveryFailingStepLeavesWholeSets) {
     ASSERT_TRUE(FinishFailingAt(0));
     const Folder complete = place->contents();
     const std::vector<FaultyFileSystem::Step> steps = faulty.steps;
     ASSERT_GT(steps.size(), 30u);
 
     for (std::size_t k = 1; k <= steps.size(); ++k) {
-        EXPECT_FALSE(FinishFailingAt(static_cast<int>(k))) << "step " << k;
-
-        // The message names the target that failed, as the user knows it.
         const FaultyFileSystem::Step& step = steps[k - 1];
-        // Temporary files end in .partial, earlier outputs set aside in .previous.
-        std::string target = step.path;
-        for (const std::string suffix : {".partial", ".previous"}) {
-            if (target.ends_with(suffix)) {
-                target.resize(target.size() - suffix.size());
-            }
+        if (step.operation == FaultyFileSystem::Operation::Remove) {
+            continue;  // removals cannot fail
         }
-        const std::string expected = step.operation == FaultyFileSystem::Operation::Create
-                                         ? CannotCreate(target)
-                                         : CannotWrite(target);
+        EXPECT_FALSE(FinishFailingAt(static_cast<int>(k))) << "step " << k;
+        // The message names the target that failed, as the user knows it; where the commit
+        // itself failed (its journal, or a sync of the folder), the journal or the folder.
+        const std::string target = TargetOf(step.path);
+        const std::string journal = place->path("tramelo-commit.journal");
         const std::vector<std::string> texts = platform.texts();
-        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end())
-            << "step " << k << ": " << expected;
+        const auto names = [&](const std::string& path) {
+            const std::string expected =
+                step.operation == FaultyFileSystem::Operation::Create ? CannotCreate(path) : CannotWrite(path);
+            return std::find(texts.begin(), texts.end(), expected) != texts.end();
+        };
+        const bool commit = target == journal || step.operation == FaultyFileSystem::Operation::Sync;
+        EXPECT_TRUE(names(target) ||
+                    (commit && std::find(texts.begin(), texts.end(), CannotWrite(journal)) != texts.end()))
+            << "step " << k << ": " << target << "; " << ::testing::PrintToString(texts);
         for (const RecordedMessage& message : platform.messages) {
             if (message.text.starts_with("Impossibile")) {
                 EXPECT_EQ(message.kind, MessageKind::Warning);
             }
         }
-
+        Recover();
         ExpectWholeSets(complete, "step " + std::to_string(k));
     }
+}
+
+// The process killed before any step of a whole Finish: once the next run into the folder
+// has looked, the folder holds the whole earlier output or the whole new one, and nothing
+// else.
+TEST_P(OutputFailureTest, AKillAtAnyStepLeavesTheEarlierOrTheNewOutput) {
+    ASSERT_TRUE(FinishFailingAt(0));
+    const Folder complete = place->contents();
+    const std::size_t steps = faulty.steps.size();
+    place->putEarlierOutputs();
+    const Folder earlier = place->contents();
+    bool sawEarlier = false;
+    bool sawNew = false;
+    for (std::size_t k = 1; k <= steps; ++k) {
+        place->putEarlierOutputs();
+        faulty.count = 0;
+        faulty.crashed = false;
+        faulty.crashAt = static_cast<int>(k);
+        EXPECT_THROW(workspace.Finish(place->folder()), Crash) << "step " << k;
+        faulty.crashAt = 0;
+        faulty.crashed = false;
+        Recover();
+        const Folder after = place->contents();
+        EXPECT_TRUE(after == earlier || after == complete) << "step " << k << " of " << steps;
+        sawEarlier = sawEarlier || after == earlier;
+        sawNew = sawNew || after == complete;
+    }
+    EXPECT_TRUE(sawEarlier && sawNew);  // killed before the commit point and after it
 }
 
 INSTANTIATE_TEST_SUITE_P(InMemoryAndOnDisk, OutputFailureTest, ::testing::Values(false, true),

@@ -24,6 +24,7 @@ struct DatasetMessages {
     std::string_view foreignAfter;     // after it, for a feature of another company
     std::string_view exportedBefore;   // the count after the export,
     std::string_view exportedAfter;    // between the two
+    std::string_view noneAcquired;     // inputs were given, none was acquired
 };
 
 struct DatasetSchema {
@@ -59,6 +60,7 @@ inline constexpr DatasetSchema kStopsSchema{
             .foreignAfter = texts::kForeignStopAfter,
             .exportedBefore = texts::kStopsExportedBefore,
             .exportedAfter = texts::kStopsExportedAfter,
+            .noneAcquired = texts::kStopsNoneAcquired,
         },
 };
 
@@ -80,6 +82,7 @@ inline constexpr DatasetSchema kRoutesSchema{
             .foreignAfter = texts::kForeignRouteAfter,
             .exportedBefore = texts::kRoutesExportedBefore,
             .exportedAfter = texts::kRoutesExportedAfter,
+            .noneAcquired = texts::kRoutesNoneAcquired,
         },
 };
 

@@ -10,10 +10,11 @@ namespace {
 using ImportOperation = int (MergeWorkspace::*)(const std::string&);
 
 AddOutcome AddFile(MergeWorkspace& workspace, const std::string& path, AcquiredFileList& acquired,
-                   ImportOperation import) {
+                   std::vector<std::string>& given, ImportOperation import) {
     if (acquired.contains(path)) {
         return AddOutcome::AlreadyAcquired;
     }
+    given.push_back(path);
     if ((workspace.*import)(path) != 1) {
         return AddOutcome::Rejected;
     }
@@ -30,7 +31,7 @@ MergeWorkspace::~MergeWorkspace() {
 }
 
 AddOutcome MergeWorkspace::AddStopsFile(const std::string& path) {
-    const AddOutcome outcome = AddFile(*this, path, acquiredStops, &MergeWorkspace::ImportStops);
+    const AddOutcome outcome = AddFile(*this, path, acquiredStops, givenStops, &MergeWorkspace::ImportStops);
     if (outcome == AddOutcome::Acquired && writeAhead_ != nullptr) {
         writeAhead_->merged(*this);
     }
@@ -38,7 +39,7 @@ AddOutcome MergeWorkspace::AddStopsFile(const std::string& path) {
 }
 
 AddOutcome MergeWorkspace::AddRoutesFile(const std::string& path) {
-    const AddOutcome outcome = AddFile(*this, path, acquiredRoutes, &MergeWorkspace::ImportRoutes);
+    const AddOutcome outcome = AddFile(*this, path, acquiredRoutes, givenRoutes, &MergeWorkspace::ImportRoutes);
     if (outcome == AddOutcome::Acquired && writeAhead_ != nullptr) {
         writeAhead_->merged(*this);
     }

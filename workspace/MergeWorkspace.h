@@ -9,6 +9,7 @@
 // grow.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@
 #include "model/IssueLog.h"
 #include "model/RouteTable.h"
 #include "model/StopTable.h"
+#include "shapefile/FileSystem.h"
 #include "workspace/Message.h"
 #include "workspace/WriteAhead.h"
 
@@ -31,6 +33,15 @@ enum class AddOutcome {
     AlreadyAcquired,  // the path is already listed for that kind; nothing was read
     Acquired,         // the file was merged and its path appended to the list
     Rejected,         // the import failed and said why; nothing was recorded
+};
+
+// What became of a shell's claim on its output folder (ClaimOutputFolder).
+enum class ClaimOutcome {
+    Claimed,   // the folder is this run's until Finish ends; what earlier runs left there is
+               // cleaned up
+    NoFolder,  // there is no such folder to claim; Finish then says what it cannot create
+    InUse,     // another run is writing there; the user was told
+    Failed,    // what an earlier run left there could not be finished; the user was told
 };
 
 // What became of one output of Finish (the report, or one dataset's three files).
@@ -85,9 +96,18 @@ public:
     // as usual. REQUIRES: before the first file is added; ahead outlives the workspace.
     void UseWriteAhead(WriteAhead& ahead) { writeAhead_ = &ahead; }
 
+    // Makes outputFolder this run's, through the file system's lock, until Finish ends: no
+    // other run writes there meanwhile. Then finishes or undoes what an earlier run left half
+    // done there, and removes its temporary files. A shell that writes into the folder before
+    // Finish (the batch command, ahead) claims it first; Finish claims it otherwise.
+    ClaimOutcome ClaimOutputFolder(const std::string& outputFolder);
+
     // Writes the report, then the stops, then the routes into outputFolder (no trailing
-    // separator). A file that cannot be created is skipped; a failure while writing ends
-    // Finish there. Returns true when every output file was written.
+    // separator), each under a temporary name, and puts all that could be written in place
+    // at once (OutputCommit). A file that cannot be created is skipped; a failure while
+    // writing ends the writing there. Nothing is written when another run holds the folder,
+    // when an output would replace one of the run's inputs, and for a kind of dataset whose
+    // every input was refused. Returns true when every output file was written.
     // REQUIRES: HasMergedData().
     bool Finish(const std::string& outputFolder);
 
@@ -111,15 +131,23 @@ public:
     RunCrs crs;
     // Where the imports stage the features of one file, reused by every file.
     Arena staging;
+    // Every path the run was asked to add of each kind, merged or not: no output may
+    // replace one of them, or a companion of one.
+    std::vector<std::string> givenStops;
+    std::vector<std::string> givenRoutes;
+    // The memory ran out while a file was being merged into the tables, which then hold part
+    // of it: nothing is written from them.
+    bool mergeCutShort = false;
 
 private:
-    // A dataset of Finish: the one written ahead, or else exported now with exportNow.
-    OutputOutcome FinishDataset(const DatasetSchema& schema,
-                                OutputOutcome (MergeWorkspace::*exportNow)(const std::string&),
-                                const std::string& outputFolder);
+    // Shows the first output in outputFolder that is the same file as an input the run was
+    // given, or a companion of one, and returns true; false when there is none.
+    bool RefuseOutputThatIsAnInput(const std::string& outputFolder);
 
     Platform& platform_;
     WriteAhead* writeAhead_ = nullptr;
+    std::unique_ptr<FolderLock> folderLock_;
+    std::optional<std::string> claimedFolder_;
 };
 
 }  // namespace tramelo

@@ -1,5 +1,7 @@
 #include "tests/support/FaultyFileSystem.h"
 
+#include "tests/support/Outputs.h"
+
 namespace tramelo::testing {
 
 namespace {
@@ -33,6 +35,36 @@ private:
 std::unique_ptr<OutputFile> FaultyFileSystem::createForWriting(const std::string& path) {
     step(Operation::Create, path);
     return std::make_unique<FaultyOutputFile>(*this, FileSystemWrapper::createForWriting(path), path);
+}
+
+void FaultyFileSystem::step(Operation operation, const std::string& path) {
+    const std::lock_guard lock(mutex_);
+    if (crashed) {
+        throw Crash{};
+    }
+    steps.push_back({operation, path});
+    ++count;
+    if (count == crashAt) {
+        crashed = true;
+        throw Crash{};
+    }
+    if (count == failAt || (operation == Operation::Write && TargetOf(path) == failWritesOf)) {
+        throw FileError(path, "injected failure");
+    }
+}
+
+bool FaultyFileSystem::quietStep(Operation operation, const std::string& path) noexcept {
+    const std::lock_guard lock(mutex_);
+    if (crashed) {
+        return false;
+    }
+    steps.push_back({operation, path});
+    ++count;
+    if (count == crashAt) {
+        crashed = true;
+        return false;
+    }
+    return true;  // a removal cannot fail
 }
 
 }  // namespace tramelo::testing

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace tramelo::testing {
@@ -57,6 +58,17 @@ private:
     std::size_t position_ = 0;
 };
 
+class MemoryFolderLock final : public FolderLock {
+public:
+    MemoryFolderLock(std::set<std::string>& locked, std::string folder)
+        : locked_(locked), folder_(std::move(folder)) {}
+    ~MemoryFolderLock() override { locked_.erase(folder_); }
+
+private:
+    std::set<std::string>& locked_;
+    std::string folder_;
+};
+
 std::string FolderOf(const std::string& path) {
     const std::size_t separator = path.rfind(kPathSeparator);
     return separator == std::string::npos ? std::string() : path.substr(0, separator);
@@ -73,7 +85,7 @@ std::unique_ptr<InputFile> MemoryFileSystem::openForReading(const std::string& p
 }
 
 std::unique_ptr<OutputFile> MemoryFileSystem::createForWriting(const std::string& path) {
-    if (missingFolders.contains(FolderOf(path)) || readOnly.contains(path)) {
+    if (missingFolders.contains(FolderOf(path)) || readOnly.contains(path) || files.contains(path)) {
         throw FileError(path, "cannot create");
     }
     return std::make_unique<MemoryOutputFile>(files[path]);
@@ -87,6 +99,41 @@ void MemoryFileSystem::replace(const std::string& from, const std::string& targe
     std::vector<std::uint8_t> moved = std::move(found->second);
     files.erase(found);
     files[target] = std::move(moved);
+}
+
+std::vector<std::string> MemoryFileSystem::list(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& [path, bytes] : files) {
+        if (FolderOf(path) == folder) {
+            names.push_back(path.substr(folder.size() + 1));
+        }
+    }
+    return names;
+}
+
+void MemoryFileSystem::syncFolder(const std::string& folder) {
+    if (missingFolders.contains(folder)) {
+        throw FileError(folder, "no such folder");
+    }
+    ++folderSyncs;
+}
+
+FolderLockOutcome MemoryFileSystem::lockFolder(const std::string& folder, std::unique_ptr<FolderLock>& lock) {
+    if (missingFolders.contains(folder)) {
+        return FolderLockOutcome::NoFolder;
+    }
+    if (!lockedFolders.insert(folder).second) {
+        return FolderLockOutcome::InUse;
+    }
+    lock = std::make_unique<MemoryFolderLock>(lockedFolders, folder);
+    return FolderLockOutcome::Locked;
+}
+
+std::optional<FileIdentity> MemoryFileSystem::identity(const std::string& path) {
+    if (!files.contains(path)) {
+        return std::nullopt;
+    }
+    return FileIdentity{0, std::hash<std::string>()(path)};
 }
 
 const std::vector<std::uint8_t>& MemoryFileSystem::bytes(const std::string& path) const {

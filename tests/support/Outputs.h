@@ -30,6 +30,12 @@ inline std::vector<std::string> AllOutputNames() {
     return names;
 }
 
+// The output a temporary file stands for: its path without the run's digits and ".partial".
+inline std::string TargetOf(const std::string& path) {
+    constexpr std::size_t kSuffix = 1 + 16 + 8;  // ".", the run's digits, ".partial"
+    return path.ends_with(".partial") && path.size() > kSuffix ? path.substr(0, path.size() - kSuffix) : path;
+}
+
 // An earlier output: its own name as its bytes, so that it is recognised wherever it ends up.
 inline std::vector<std::uint8_t> EarlierOutput(const std::string& name) {
     return std::vector<std::uint8_t>(name.begin(), name.end());

@@ -43,6 +43,7 @@ const std::string kMetresPrj =
 void ShapefileBytes::install(FileSystem& files, const std::string& shpPath, const char* shxExtension,
                              const char* dbfExtension) const {
     const auto store = [&](const std::string& path, const void* data, std::size_t size) {
+        files.remove(path);  // files are created anew only
         auto file = files.createForWriting(path);
         file->write(data, size);
         file->close();

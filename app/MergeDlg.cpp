@@ -5,9 +5,14 @@
 #include <wx/settings.h>
 #include <wx/utils.h>
 
+#include <new>
+#include <optional>
+
 #include "app/GtkWidgets.h"
 #include "app/MainFrame.h"
 #include "app/ShapefilePicker.h"
+#include "app/WxPlatform.h"
+#include "base/Texts.h"
 
 CMergeDlg::CMergeDlg(CMainFrame& owner) : frame(owner), previousOwner_(owner.platform().owner()) {
     Create(&owner, wxID_ANY, L"Unificazione ShapeFiles RT_NODI / RT_ITIN", wxDefaultPosition, wxDefaultSize,
@@ -72,6 +77,18 @@ void CMergeDlg::OnIconize(wxIconizeEvent& event) {
     }
 }
 
+template <class Operation>
+auto CMergeDlg::WithMemory(Operation operation) -> std::optional<decltype(operation())> {
+    try {
+        return operation();
+    } catch (const std::bad_alloc&) {
+        // What the operation had made is gone with it; the program goes on, and a file that
+        // was being merged when the memory ran out keeps the run from writing anything.
+        ShowMessageBox(this, Cp1252Text(tramelo::texts::kOutOfMemory), tramelo::MessageKind::Error);
+        return std::nullopt;
+    }
+}
+
 void CMergeDlg::OnAddStops(wxCommandEvent&) {
     AddFile(L"Selezione RT_NODI.SHP", L"RT_NODI", &tramelo::MergeWorkspace::AddStopsFile, stopsList_);
 }
@@ -87,12 +104,15 @@ void CMergeDlg::AddFile(const wxString& title, const wxString& initialName, AddO
         return;
     }
     const std::string corePath = CorePath(path);
-    const tramelo::AddOutcome outcome = [&] {
+    const std::optional<tramelo::AddOutcome> outcome = WithMemory([&] {
         wxBusyCursor busy;
         RepaintAfterPicker(this);
         return (frame.workspace.*add)(corePath);
-    }();
-    switch (outcome) {
+    });
+    if (!outcome) {
+        return;
+    }
+    switch (*outcome) {
     case tramelo::AddOutcome::AlreadyAcquired:
         frame.platform().showMessage(tramelo::MergeWorkspace::AlreadyAcquiredMessage(corePath));
         break;
@@ -108,12 +128,12 @@ void CMergeDlg::OnFinish(wxCommandEvent&) {
         const wxString path = PickOutputFile(this);
         if (!path.empty()) {
             const std::string folder = tramelo::MergeWorkspace::FolderOf(CorePath(path));
-            const bool allWritten = [&] {
+            const std::optional<bool> allWritten = WithMemory([&] {
                 wxBusyCursor busy;
                 RepaintAfterPicker(this);
                 return workspace.Finish(folder);
-            }();
-            if (!allWritten) {
+            });
+            if (!allWritten.value_or(false)) {
                 // The user has been told what failed. Ending now would lose the merged
                 // data, so the dialog stays open for another folder ("Fine" again) or
                 // for leaving without writing (cancelling the picker).

@@ -9,6 +9,7 @@
 // Esc, Enter on "Fine" and the close box all come as the cancel command, so every way out
 // passes through OnFinish.
 
+#include <optional>
 #include <string>
 
 #include <wx/dialog.h>
@@ -39,6 +40,9 @@ private:
     void OnAddRoutes(wxCommandEvent& event);
     void OnFinish(wxCommandEvent& event);
     void AddFile(const wxString& title, const wxString& initialName, AddOperation add, wxListBox* list);
+    // operation's result, or none when the memory ran out, which a box then says.
+    template <class Operation>
+    auto WithMemory(Operation operation) -> std::optional<decltype(operation())>;
 
     CMainFrame& frame;
     wxWindow* previousOwner_;  // of the platform's message boxes, given back on destruction

@@ -98,6 +98,7 @@ private:
         const std::size_t last = blocks_.empty() ? kFirstBlock / 2 : blocks_.back().size;
         const std::size_t size = std::max(std::min(2 * last, kLargestBlock), bytes);
         // Blocks come aligned for any type, so the first allocation of a block is too.
+        blocks_.reserve(blocks_.size() + 1);  // first, so that no block is lost when it cannot grow
         blocks_.push_back({static_cast<char*>(LargeBlockMemory()->allocate(size)), size});
         current_ = blocks_.size() - 1;
         used_ = bytes;

@@ -4,7 +4,9 @@
 #   bench/benchmark.sh [SETS] [REPETITIONS]       e.g. bench/benchmark.sh "samples M L" 5
 #
 # For each set it runs, interleaved and REPETITIONS times, tramelo-merge on all the set's
-# files, `cp -r` of the same input folders (the floor: every byte read and written once) and,
+# files, `cp -r` of the same input folders (the floor: every byte read and written once),
+# `cp -r` followed by `sync` of every file copied (the durable floor: tramelo-merge puts its
+# outputs on the disk itself before it puts them in place) and,
 # when GDAL is installed, the ogr2ogr merge (create from the first file, -append each next,
 # per kind). It prints the medians, the ratios tramelo/cp and tramelo/ogr2ogr, the merge's
 # user and system time and page faults (so that work in the program and in the kernel can
@@ -93,6 +95,7 @@ for set in $sets; do
   # Each tool writes into an empty folder, emptied before the clock starts.
   run_tramelo() { "$merge" "${args[@]}" -o "$scratch/out"; }
   run_cp() { cp -r "${folders[@]/#/$inputs/}" "$scratch/out/"; }
+  run_cp_sync() { run_cp && find "$scratch/out" -type f -exec sync {} +; }
   run_ogr() {
     local kind files
     for kind in RT_NODI RT_ITIN; do
@@ -104,7 +107,8 @@ for set in $sets; do
   haveOgr=0; command -v ogr2ogr > /dev/null && haveOgr=1
 
   rm -f "$scratch"/*.times "$scratch"/*.account
-  : > "$scratch/tramelo.times"; : > "$scratch/cp.times"; : > "$scratch/ogr.times"; : > "$scratch/baseline.times"
+  : > "$scratch/tramelo.times"; : > "$scratch/cp.times"; : > "$scratch/cpsync.times"; : > "$scratch/ogr.times"
+  : > "$scratch/baseline.times"
   seconds run_tramelo > /dev/null  # warm the page cache so that every tool reads from memory
   for ((r = 1; r <= repetitions; r++)); do
     prime "$merge" "${args[@]}" -o "$scratch/out"
@@ -115,6 +119,7 @@ for set in $sets; do
     fi
     prime run_cp
     seconds run_cp >> "$scratch/cp.times"
+    seconds run_cp_sync >> "$scratch/cpsync.times"
     if ((haveOgr)); then seconds run_ogr >> "$scratch/ogr.times"; fi
   done
   rm -rf "$scratch/t"; mkdir "$scratch/t"
@@ -143,6 +148,8 @@ for set in $sets; do
       "$(column_median 3 "$account")" "$(echo "$tramelo / $baseline" | bc -l)"
   fi
   printf '  cp -r (floor)  %8.3f s   tramelo/cp = %.2f\n' "$floor" "$(echo "$tramelo / $floor" | bc -l)"
+  durable=$(median < "$scratch/cpsync.times")
+  printf '  cp -r + sync   %8.3f s   tramelo/(cp + sync) = %.2f\n' "$durable" "$(echo "$tramelo / $durable" | bc -l)"
   if ((haveOgr)); then
     ogr=$(median < "$scratch/ogr.times")
     printf '  ogr2ogr merge  %8.3f s   tramelo/ogr2ogr = %.3f (%.1f x faster)\n' "$ogr" "$(echo "$tramelo / $ogr" | bc -l)" \

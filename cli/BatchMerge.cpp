@@ -257,10 +257,7 @@ int Merge(const Request& request, FileSystem& files, std::ostream& out, std::ost
     return allAcquired && allWritten ? kExitSuccess : kExitFailure;
 }
 
-}  // namespace
-
-int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ostream& out,
-                  std::ostream& err) {
+int Run(std::span<const std::string> args, FileSystem& files, std::ostream& out, std::ostream& err) {
     Request request;
     try {
         request = Parse(args);
@@ -276,10 +273,16 @@ int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ost
         out << kProgram << ' ' << TRAMELO_VERSION << '\n';
         return kExitSuccess;
     }
+    return Merge(request, files, out, err);
+}
 
+}  // namespace
+
+int RunBatchMerge(std::span<const std::string> args, FileSystem& files, std::ostream& out,
+                  std::ostream& err) {
     int status = kExitSuccess;
     try {
-        status = Merge(request, files, out, err);
+        status = Run(args, files, out, err);
     } catch (const std::bad_alloc&) {
         // Everything of the run is gone by now, its temporary files with it.
         err << kProgram << ": " << texts::kOutOfMemory << '\n' << std::flush;

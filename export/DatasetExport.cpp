@@ -21,20 +21,26 @@ DatasetExport::DatasetExport(FileSystem& files, std::string folder, const Datase
       records_(std::move(records)) {}
 
 void DatasetExport::open() {
-    result_ = TryOutputSteps([&] { writer_.emplace(files_, folder_, schema_, companyCode_); },
-                             [&] { writer_->start(); });
+    keep(TryOutputSteps([&] { writer_.emplace(files_, folder_, schema_, companyCode_); }, [&] { writer_->start(); }));
 }
 
 void DatasetExport::append(std::size_t upTo) {
     if (!failed()) {
-        result_ = TryOutputSteps([] {}, [&] { records_(*writer_, upTo); });
+        keep(TryOutputSteps([] {}, [&] { records_(*writer_, upTo); }));
     }
 }
 
 void DatasetExport::close(std::optional<std::string_view> prj, CalendarDate today) {
     append(std::numeric_limits<std::size_t>::max());
     if (!failed()) {
-        result_ = TryOutputSteps([&] { writer_->setPrj(prj); }, [&] { written_ = writer_->complete(today); });
+        keep(TryOutputSteps([&] { writer_->setPrj(prj); }, [&] { written_ = writer_->complete(today); }));
+    }
+}
+
+void DatasetExport::keep(const OutputResult& result) {
+    result_ = result;
+    if (failed()) {
+        writer_.reset();  // its files go at once: on a full disk, their room is free again
     }
 }
 

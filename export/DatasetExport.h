@@ -62,6 +62,8 @@ public:
     OutputOutcome tell(Platform& platform) const;
 
 private:
+    void keep(const OutputResult& result);
+
     FileSystem& files_;
     std::string folder_;
     const DatasetSchema& schema_;

@@ -20,7 +20,8 @@ Pipeline::~Pipeline() {
 }
 
 void Pipeline::writeAheadInto(MergeWorkspace& workspace, std::string folder) {
-    if (disk_.allowsConcurrentWrites()) {
+    // Nothing is written into a folder that is not this run's: another run may be writing it.
+    if (disk_.allowsConcurrentWrites() && workspace.HasClaimed(folder)) {
         folder_ = std::move(folder);
         workspace.UseWriteAhead(*this);
     }

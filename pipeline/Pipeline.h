@@ -65,8 +65,9 @@ public:
     void expectShapefile(const std::string& shpPath) { readAhead_.expectShapefile(shpPath); }
     void expectNoMore() { readAhead_.expectNoMore(); }
 
-    // Has workspace write its datasets ahead into folder, where the file system allows it.
-    // REQUIRES: before the first file is added; the pipeline outlives the workspace.
+    // Has workspace write its datasets ahead into folder, where the file system allows it and
+    // the workspace has claimed the folder. REQUIRES: before the first file is added; the
+    // pipeline outlives the workspace.
     void writeAheadInto(MergeWorkspace& workspace, std::string folder);
 
     // WriteAhead, each called on the main thread.

@@ -86,11 +86,9 @@ namespace {
 // holder of its bytes have let go of them.
 class ReadAheadFile final : public InputFile {
 public:
-    ReadAheadFile(std::shared_ptr<ReadAhead::Pool> pool, ReadAhead::Buffer buffer)
-        : buffer_(buffer), bytes_(buffer.bytes, [pool = std::move(pool), buffer](const std::uint8_t*) {
-              const std::lock_guard lock(pool->mutex);
-              pool->release(buffer);
-          }) {}
+    // bytes: the owner of buffer's bytes (HeldBytes).
+    ReadAheadFile(std::shared_ptr<const std::uint8_t> bytes, ReadAhead::Buffer buffer)
+        : buffer_(buffer), bytes_(std::move(bytes)) {}
 
     std::span<const std::uint8_t> read(std::size_t size) override {
         const std::size_t count = std::min(size, buffer_.size - position_);
@@ -187,6 +185,9 @@ void ReadAhead::read(Named& named) {
         // Left to be read as usual, a window at a time.
     }
     const std::lock_guard lock(pool_->mutex);
+    if (state != State::Read) {
+        Free(buffer);  // taken, then the reading failed
+    }
     named.buffer = buffer;
     named.state = state;
     pool_->changed.notify_all();
@@ -214,7 +215,13 @@ std::unique_ptr<InputFile> ReadAhead::openForReading(const std::string& path) {
     if (taken->state == State::Skipped) {
         return target().openForReading(path);
     }
-    return std::make_unique<ReadAheadFile>(pool_, taken->buffer);
+    // The owner of the bytes first: from then on, whatever fails gives them back.
+    const Buffer buffer = taken->buffer;
+    std::shared_ptr<const std::uint8_t> bytes(buffer.bytes, [pool = pool_, buffer](const std::uint8_t*) {
+        const std::lock_guard lock(pool->mutex);
+        pool->release(buffer);
+    });
+    return std::make_unique<ReadAheadFile>(std::move(bytes), buffer);
 }
 
 }  // namespace tramelo

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <vector>
 
 #include "platform/OperatingSystem.h"
@@ -138,11 +139,13 @@ public:
     static constexpr std::size_t kBuffer = 256 * 1024;
     static constexpr std::int64_t kWriteBackStep = 8 * 1024 * 1024;
 
-    explicit DiskOutputFile(const std::string& path) : path_(path), file_(CreateNewFile(path)) {
+    // The buffer first: once the file exists, nothing may fail before the object owns it.
+    explicit DiskOutputFile(const std::string& path) : path_(path) {
+        buffer_.reserve(kBuffer);
+        file_ = CreateNewFile(path);
         if (file_ == kNoFile) {
             throw FileError(path, "cannot create");
         }
-        buffer_.reserve(kBuffer);
     }
     ~DiskOutputFile() override {
         if (file_ != kNoFile) {
@@ -203,7 +206,7 @@ private:
     }
 
     std::string path_;
-    FileHandle file_;
+    FileHandle file_ = kNoFile;
     std::vector<char> buffer_;
     std::int64_t position_ = 0;     // where the next byte goes
     std::int64_t writtenBack_ = 0;  // bytes before it that the system was asked to write back
@@ -264,8 +267,12 @@ void DiskFileSystem::replace(const std::string& from, const std::string& target)
 }
 
 void DiskFileSystem::remove(const std::string& path) noexcept {
-    std::error_code error;
-    fs::remove(NativePath(path), error);
+    try {
+        std::error_code error;
+        fs::remove(NativePath(path), error);
+    } catch (const std::bad_alloc&) {
+        // No memory for the path: the file stays, for the next run into the folder to remove.
+    }
 }
 
 std::vector<std::string> DiskFileSystem::list(const std::string& folder) {
@@ -289,7 +296,14 @@ FolderLockOutcome DiskFileSystem::lockFolder(const std::string& folder, std::uni
     FolderLockResult result = FolderLockResult::NoFolder;
     const FileHandle handle = LockFolder(FolderItself(folder), result);
     switch (result) {
-    case FolderLockResult::Locked: lock = std::make_unique<DiskFolderLock>(handle); return FolderLockOutcome::Locked;
+    case FolderLockResult::Locked:
+        try {
+            lock = std::make_unique<DiskFolderLock>(handle);
+        } catch (...) {
+            UnlockFolder(handle);  // never held by nobody for the rest of the process
+            throw;
+        }
+        return FolderLockOutcome::Locked;
     case FolderLockResult::InUse: return FolderLockOutcome::InUse;
     case FolderLockResult::NoFolder: break;
     }

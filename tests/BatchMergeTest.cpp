@@ -55,8 +55,10 @@ TEST_F(BatchMergeTest, MergesInCommandLineOrder) {
     EXPECT_NE(files.text(Native("/out/RT_NODI.DBF")).find("Citt\xE0"), std::string::npos);
 }
 
-// One line per message; a kind whose every input was refused is not written.
+// One line per message; a kind whose every input was refused is not written, and its earlier
+// dataset stays.
 TEST_F(BatchMergeTest, MessagesAreUtf8OnTheRightStream) {
+    files.files[Native("/out/RT_ITIN.SHP")] = {'e'};
     EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp", "-s", "/in/foreign/RT_NODI.shp",
                    "-r", "/in/missing.shp", "-o", Native("/out")}),
               kExitFailure);
@@ -67,13 +69,21 @@ TEST_F(BatchMergeTest, MessagesAreUtf8OnTheRightStream) {
               "attenzione: nessuno shapefile RT_ITIN \xC3\xA8 stato acquisito: RT_ITIN non \xC3\xA8 stato scritto "
               "e resta com'era\n");
     EXPECT_EQ(out.str(), "Sono state esportate 1 fermate\n");
-    EXPECT_FALSE(files.exists(Native("/out/RT_ITIN.SHP")));
+    EXPECT_EQ(files.bytes(Native("/out/RT_ITIN.SHP")), Bytes{'e'});
+    EXPECT_FALSE(files.exists(Native("/out/RT_ITIN.DBF")));
 }
 
 TEST_F(BatchMergeTest, RepeatedPathOnlyWarns) {
     EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp", "-o", Native("/out")}),
               kExitSuccess);
     EXPECT_NE(err.str().find("risulta gi\xC3\xA0 acquisito"), std::string::npos);
+}
+
+// A line break or an escape in a path would forge a line or drive the terminal.
+TEST_F(BatchMergeTest, ControlCharactersOfPathsShowAsQuestionMarks) {
+    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/x\nerrore: y\x1B[2J.shp", "-o", Native("/out")}),
+              kExitFailure);
+    EXPECT_EQ(err.str(), "errore: /in/x?errore: y?[2J.shp: Non \xC3\xA8 possibile leggere il file RT_NODI.SHP\n");
 }
 
 TEST_F(BatchMergeTest, NothingToWriteWritesNothing) {

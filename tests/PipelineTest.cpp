@@ -163,7 +163,8 @@ TEST(WriteAheadTest, FinishesAsWithoutIt) {
         {
             Pipeline pipeline(faulty);
             MergeWorkspace workspace(platform);
-            if (ahead) {
+            if (ahead) {  // as the batch command does: the folder first, then what goes into it
+                workspace.ClaimOutputFolder(folder);
                 pipeline.writeAheadInto(workspace, folder);
             }
             for (const auto& [stops, path] : inputs) {
@@ -184,9 +185,9 @@ TEST(WriteAheadTest, FinishesAsWithoutIt) {
     const std::string missing = temporary.string() + Native("/missing");
     for (const auto& [folder, failing] :
          std::vector<std::pair<std::string, std::string>>{{out, ""},
-                                                          {out, "RT_NODI.DBF.partial"},
-                                                          {out, "RT_ITIN.SHP.partial"},
-                                                          {out, "ReportFusione.txt.partial"},
+                                                          {out, "RT_NODI.DBF"},
+                                                          {out, "RT_ITIN.SHP"},
+                                                          {out, "ReportFusione.txt"},
                                                           {missing, ""}}) {
         const Outcome plain = run(false, folder, failing, false);
         const Outcome ahead = run(true, folder, failing, false);

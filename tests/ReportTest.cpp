@@ -23,13 +23,14 @@ protected:
 
 // Paths are held as UTF-8 and written in code page 1252 like the rest of the report: "à"
 // becomes 0xE0, a character the code page lacks ("Ł"; "ž" and "€" are there) or a byte that is not UTF-8
-// becomes '?'.
+// becomes '?', as does a control character.
 TEST_F(ReportTest, ListsFilesAndStopIssues) {
     workspace.acquiredStops.append("C:\\dati\\A\\RT_NODI.shp");
     workspace.acquiredStops.append("/dati/citt\xC3\xA0 nuova/B.shp");
     workspace.acquiredStops.append(
         "/\xC5\x81\xC3\xB3"
         "d\xC5\xBE \xE2\x82\xAC/\xFF.shp");
+    workspace.acquiredStops.append("/a\r\nb\x1B\x7F.shp");  // no path may forge a line of its own
     workspace.issueLog.addStopIssue("/dati/citt\xC3\xA0 nuova/B.shp", kConflict);
     EXPECT_EQ(workspace.WriteReport("/out"), OutputOutcome::Written);
     EXPECT_TRUE(platform.messages.empty());
@@ -41,6 +42,7 @@ TEST_F(ReportTest, ListsFilesAndStopIssues) {
               "/dati/citt\xE0 nuova/B.shp\r\n"
               "/?\xF3"
               "d\x9E \x80/?.shp\r\n"
+              "/a??b??.shp\r\n"
               "\r\n"
               "\r\n"
               "ShapeFiles incorporati in RT_ITIN:\r\n"

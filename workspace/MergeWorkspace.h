@@ -93,7 +93,8 @@ public:
     // command): what each merged file adds is written ahead into the outputs' temporary files,
     // so that Finish has only the rest to write. Finish shows the same messages and leaves the
     // same files as without it: a dataset that could not be written ahead is exported there
-    // as usual. REQUIRES: before the first file is added; ahead outlives the workspace.
+    // as usual. REQUIRES: the folder claimed, before the first file is added; ahead outlives
+    // the workspace.
     void UseWriteAhead(WriteAhead& ahead) { writeAhead_ = &ahead; }
 
     // Makes outputFolder this run's, through the file system's lock, until Finish ends: no
@@ -101,6 +102,7 @@ public:
     // done there, and removes its temporary files. A shell that writes into the folder before
     // Finish (the batch command, ahead) claims it first; Finish claims it otherwise.
     ClaimOutcome ClaimOutputFolder(const std::string& outputFolder);
+    bool HasClaimed(const std::string& outputFolder) const { return claimedFolder_ == outputFolder; }
 
     // Writes the report, then the stops, then the routes into outputFolder (no trailing
     // separator), each under a temporary name, and puts all that could be written in place

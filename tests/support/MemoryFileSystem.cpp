@@ -88,7 +88,13 @@ std::unique_ptr<OutputFile> MemoryFileSystem::createForWriting(const std::string
     if (missingFolders.contains(FolderOf(path)) || readOnly.contains(path) || files.contains(path)) {
         throw FileError(path, "cannot create");
     }
-    return std::make_unique<MemoryOutputFile>(files[path]);
+    std::vector<std::uint8_t>& bytes = files[path];
+    try {
+        return std::make_unique<MemoryOutputFile>(bytes);
+    } catch (...) {
+        files.erase(path);  // as a disk that could not open the file it made removes it
+        throw;
+    }
 }
 
 void MemoryFileSystem::replace(const std::string& from, const std::string& target) {
@@ -96,9 +102,10 @@ void MemoryFileSystem::replace(const std::string& from, const std::string& targe
     if (found == files.end()) {
         throw FileError(target, "no such file");
     }
-    std::vector<std::uint8_t> moved = std::move(found->second);
-    files.erase(found);
-    files[target] = std::move(moved);
+    // As a rename: the target's name never without a file, and nothing lost midway.
+    std::vector<std::uint8_t>& placed = files[target];
+    placed.swap(found->second);
+    files.erase(from);
 }
 
 std::vector<std::string> MemoryFileSystem::list(const std::string& folder) {
@@ -122,10 +129,12 @@ FolderLockOutcome MemoryFileSystem::lockFolder(const std::string& folder, std::u
     if (missingFolders.contains(folder)) {
         return FolderLockOutcome::NoFolder;
     }
-    if (!lockedFolders.insert(folder).second) {
+    if (lockedFolders.contains(folder)) {
         return FolderLockOutcome::InUse;
     }
-    lock = std::make_unique<MemoryFolderLock>(lockedFolders, folder);
+    auto made = std::make_unique<MemoryFolderLock>(lockedFolders, folder);  // first: it lets go
+    lockedFolders.insert(folder);
+    lock = std::move(made);
     return FolderLockOutcome::Locked;
 }
 

@@ -17,9 +17,9 @@ namespace tramelo {
 class FileSystem;
 
 // Exit statuses.
-constexpr int kExitSuccess = 0;  // every file acquired and every output written
-constexpr int kExitFailure = 1;  // a file rejected or an output not written
-constexpr int kExitUsage = 2;    // the command line is wrong
+constexpr int kExitSuccess = 0;        // every file acquired and every output written
+constexpr int kExitFailure = 1;        // a file rejected or an output not written
+constexpr int kExitUsage = 2;          // the command line is wrong
 constexpr int kExitInterrupted = 128;  // plus the signal that interrupted the run
 
 // args are the arguments after the program name, exactly as the shell passed them. An

@@ -21,7 +21,8 @@ DatasetExport::DatasetExport(FileSystem& files, std::string folder, const Datase
       records_(std::move(records)) {}
 
 void DatasetExport::open() {
-    keep(TryOutputSteps([&] { writer_.emplace(files_, folder_, schema_, companyCode_); }, [&] { writer_->start(); }));
+    keep(TryOutputSteps([&] { writer_.emplace(files_, folder_, schema_, companyCode_); },
+                        [&] { writer_->start(); }));
 }
 
 void DatasetExport::append(std::size_t upTo) {
@@ -57,8 +58,9 @@ OutputOutcome DatasetExport::tell(Platform& platform) const {
 
 std::unique_ptr<DatasetExport> TableExport(const MergeWorkspace& workspace, FileSystem& files,
                                            std::string folder, const DatasetSchema& schema) {
-    DatasetExport::Records records = &schema == &kStopsSchema ? TableRecords(workspace.stopTable, WriteStop)
-                                                               : TableRecords(workspace.routeTable, WriteRoute);
+    DatasetExport::Records records = &schema == &kStopsSchema
+                                         ? TableRecords(workspace.stopTable, WriteStop)
+                                         : TableRecords(workspace.routeTable, WriteRoute);
     return std::make_unique<DatasetExport>(files, std::move(folder), schema, workspace.companyCode,
                                            std::move(records));
 }

@@ -48,8 +48,8 @@ public:
     // in all, or to the table's end.
     using Records = std::function<void(DatasetWriter& writer, std::size_t upTo)>;
 
-    DatasetExport(FileSystem& files, std::string folder, const DatasetSchema& schema, std::int32_t companyCode,
-                  Records records);
+    DatasetExport(FileSystem& files, std::string folder, const DatasetSchema& schema,
+                  std::int32_t companyCode, Records records);
 
     void open();
     void append(std::size_t upTo);

@@ -37,7 +37,8 @@ public:
     // file that cannot be created; the ones created before it are removed again.
     // maxFileWords is the format's limit on a .SHP length in 16-bit words (tests lower it).
     DatasetWriter(FileSystem& files, const std::string& folder, const DatasetSchema& schema,
-                  std::int32_t companyCode, std::int64_t maxFileWords = std::numeric_limits<std::int32_t>::max());
+                  std::int32_t companyCode,
+                  std::int64_t maxFileWords = std::numeric_limits<std::int32_t>::max());
 
     // Creates the .PRJ with prj's bytes or, without prj, lets an earlier one go with the
     // replacement: the coordinate system is known only once the last input is merged. Throws

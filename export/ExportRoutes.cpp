@@ -20,9 +20,9 @@ void WriteRoute(DatasetWriter& writer, const RouteRecord& route) {
     const std::size_t points = geometry.points().size();
     const std::size_t contentSize = kSinglePartPointsOffset + kPointSize * points;
     writer.reserveScratch(RecordHeader::kSize + contentSize, kPointSize * (points + kSpareScratchPoints));
-    writer.writeFeature(route.code, route.description, geometry.box(), contentSize, [&](std::uint8_t* content) {
-        EncodePolylineContent(geometry.box(), geometry.points(), content);
-    });
+    writer.writeFeature(
+        route.code, route.description, geometry.box(), contentSize,
+        [&](std::uint8_t* content) { EncodePolylineContent(geometry.box(), geometry.points(), content); });
 }
 
 OutputOutcome MergeWorkspace::ExportRoutes(const std::string& folder) {

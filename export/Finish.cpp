@@ -37,10 +37,6 @@ private:
     WriteAhead* ahead_;
 };
 
-void ShowError(Platform& platform, const Message& message) {
-    platform.showMessage(message);
-}
-
 }  // namespace
 
 ClaimOutcome MergeWorkspace::ClaimOutputFolder(const std::string& outputFolder) {
@@ -52,16 +48,16 @@ ClaimOutcome MergeWorkspace::ClaimOutputFolder(const std::string& outputFolder) 
     case FolderLockOutcome::Locked: break;
     case FolderLockOutcome::NoFolder: return ClaimOutcome::NoFolder;
     case FolderLockOutcome::InUse:
-        ShowError(platform_, Message(MessageKind::Error)
-                                 .text(texts::kFolderInUseBefore)
-                                 .path(outputFolder)
-                                 .text(texts::kFolderInUseAfter));
+        platform_.showMessage(Message(MessageKind::Error)
+                                  .text(texts::kFolderInUseBefore)
+                                  .path(outputFolder)
+                                  .text(texts::kFolderInUseAfter));
         return ClaimOutcome::InUse;
     }
     try {
         RecoverOutputFolder(files, outputFolder);
     } catch (const FileError& error) {
-        ShowError(platform_, Message(MessageKind::Warning).text(texts::kCannotWrite).path(error.path()));
+        platform_.showMessage(Message(MessageKind::Warning).text(texts::kCannotWrite).path(error.path()));
         return ClaimOutcome::Failed;
     }
     folderLock_ = std::move(lock);
@@ -93,12 +89,12 @@ bool MergeWorkspace::RefuseOutputThatIsAnInput(const std::string& outputFolder) 
         }
         for (const auto& [input, path] : inputs) {
             if (input == *identity) {
-                ShowError(platform_, Message(MessageKind::Error)
-                                         .text(texts::kOutputIsInputBefore)
-                                         .path(output)
-                                         .text(texts::kOutputIsInputMiddle)
-                                         .path(path)
-                                         .text(texts::kOutputIsInputAfter));
+                platform_.showMessage(Message(MessageKind::Error)
+                                          .text(texts::kOutputIsInputBefore)
+                                          .path(output)
+                                          .text(texts::kOutputIsInputMiddle)
+                                          .path(path)
+                                          .text(texts::kOutputIsInputAfter));
                 return true;
             }
         }
@@ -109,8 +105,8 @@ bool MergeWorkspace::RefuseOutputThatIsAnInput(const std::string& outputFolder) 
 bool MergeWorkspace::Finish(const std::string& outputFolder) {
     assert(HasMergedData());
     const CalendarDate today = platform_.today();
-    const DropAtEnd dropAhead(writeAhead_);
-    // The folder stays this run's until everything is in place, and not a moment longer.
+    // The folder stays this run's until everything is in place and nothing is being written
+    // there any more, and not a moment longer.
     struct Release {
         MergeWorkspace& workspace;
         ~Release() {
@@ -118,8 +114,9 @@ bool MergeWorkspace::Finish(const std::string& outputFolder) {
             workspace.claimedFolder_.reset();
         }
     } const releaseAtEnd{*this};
+    const DropAtEnd dropAhead(writeAhead_);
     if (mergeCutShort) {
-        ShowError(platform_, Message(MessageKind::Error).text(texts::kOutOfMemory));
+        platform_.showMessage(Message(MessageKind::Error).text(texts::kOutOfMemory));
         return false;
     }
     if (claimedFolder_ != outputFolder) {
@@ -202,7 +199,7 @@ bool MergeWorkspace::Finish(const std::string& outputFolder) {
     try {
         commit.apply();
     } catch (const FileError& error) {
-        ShowError(platform_, Message(MessageKind::Warning).text(texts::kCannotWrite).path(error.path()));
+        platform_.showMessage(Message(MessageKind::Warning).text(texts::kCannotWrite).path(error.path()));
         return false;
     }
     for (const std::function<void()>& message : tell) {

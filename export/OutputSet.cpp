@@ -52,8 +52,8 @@ std::string TemporaryName(std::string_view target) {
 }
 
 bool IsTemporaryOf(std::string_view name, std::string_view target) {
-    if (name.size() != target.size() + 1 + kRunDigits + kTemporarySuffix.size() || !name.starts_with(target) ||
-        !name.ends_with(kTemporarySuffix) || name[target.size()] != '.') {
+    if (name.size() != target.size() + 1 + kRunDigits + kTemporarySuffix.size() ||
+        !name.starts_with(target) || !name.ends_with(kTemporarySuffix) || name[target.size()] != '.') {
         return false;
     }
     for (const char c : name.substr(target.size() + 1, kRunDigits)) {

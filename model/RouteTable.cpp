@@ -35,7 +35,8 @@ bool RouteRecord::equals(const RouteRecord& other) const {
 }
 
 bool RouteTable::admit(const Lookup& place, std::string_view code, std::string_view description,
-                       const PolylineGeometry& geometry, IssueLog& issues, std::string_view sourcePath) const {
+                       const PolylineGeometry& geometry, IssueLog& issues,
+                       std::string_view sourcePath) const {
     const RouteRecord* found = place.found;
     if (found == nullptr) {
         return true;

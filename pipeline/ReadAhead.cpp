@@ -50,7 +50,8 @@ struct ReadAhead::Pool {
         if (size >= kSmallFile) {
             auto fits = spare.end();
             for (auto candidate = spare.begin(); candidate != spare.end(); ++candidate) {
-                if (candidate->capacity >= size && (fits == spare.end() || candidate->capacity < fits->capacity)) {
+                if (candidate->capacity >= size &&
+                    (fits == spare.end() || candidate->capacity < fits->capacity)) {
                     fits = candidate;
                 }
             }
@@ -141,7 +142,8 @@ void ReadAhead::expectShapefile(const std::string& shpPath) {
         const std::lock_guard lock(pool_->mutex);
         ++pool_->reading;
         for (std::string& path : paths) {
-            files.push_back(named_.emplace_back(std::make_shared<Named>(Named{std::move(path), State::Waiting, {}})));
+            files.push_back(
+                named_.emplace_back(std::make_shared<Named>(Named{std::move(path), State::Waiting, {}})));
         }
     }
     worker_.postFirst([this, files] {

@@ -296,9 +296,7 @@ FolderLockOutcome DiskFileSystem::lockFolder(const std::string& folder, std::uni
     FolderLockResult result = FolderLockResult::NoFolder;
     const FileHandle handle = LockFolder(FolderItself(folder), result);
     switch (result) {
-    case FolderLockResult::Locked:
-        try {
-            lock = std::make_unique<DiskFolderLock>(handle);
+    case FolderLockResult::Locked: try { lock = std::make_unique<DiskFolderLock>(handle);
         } catch (...) {
             UnlockFolder(handle);  // never held by nobody for the rest of the process
             throw;

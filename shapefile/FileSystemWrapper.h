@@ -29,7 +29,9 @@ public:
         return target_.createForWriting(path);
     }
     bool isReadOnly(const std::string& path) override { return target_.isReadOnly(path); }
-    void replace(const std::string& from, const std::string& target) override { target_.replace(from, target); }
+    void replace(const std::string& from, const std::string& target) override {
+        target_.replace(from, target);
+    }
     void remove(const std::string& path) noexcept override { target_.remove(path); }
     std::vector<std::string> list(const std::string& folder) override { return target_.list(folder); }
     void syncFolder(const std::string& folder) override { target_.syncFolder(folder); }

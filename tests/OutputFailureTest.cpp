@@ -192,7 +192,8 @@ protected:
     // The first step of that operation on a file of target's, from 1; 0 when there is none.
     int StepOf(FaultyFileSystem::Operation operation, const std::string& target) const {
         for (std::size_t k = 0; k < faulty.steps.size(); ++k) {
-            if (faulty.steps[k].operation == operation && TargetOf(faulty.steps[k].path) == place->path(target)) {
+            if (faulty.steps[k].operation == operation &&
+                TargetOf(faulty.steps[k].path) == place->path(target)) {
                 return static_cast<int>(k) + 1;
             }
         }
@@ -312,8 +313,9 @@ TEST_P(OutputFailureTest, EveryFailingStepLeavesWholeSets) {
         const std::string journal = place->path("tramelo-commit.journal");
         const std::vector<std::string> texts = platform.texts();
         const auto names = [&](const std::string& path) {
-            const std::string expected =
-                step.operation == FaultyFileSystem::Operation::Create ? CannotCreate(path) : CannotWrite(path);
+            const std::string expected = step.operation == FaultyFileSystem::Operation::Create
+                                             ? CannotCreate(path)
+                                             : CannotWrite(path);
             return std::find(texts.begin(), texts.end(), expected) != texts.end();
         };
         const bool commit = target == journal || step.operation == FaultyFileSystem::Operation::Sync;

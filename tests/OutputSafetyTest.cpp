@@ -88,7 +88,8 @@ TEST_F(OutputSafetyTest, ASecondRunIntoAFolderInUseTouchesNothing) {
         MergeWorkspace holder(first);
         ASSERT_EQ(holder.ClaimOutputFolder(outPath), ClaimOutcome::Claimed);
         EXPECT_EQ(Run(disk, Both(outPath)), kExitFailure);
-        EXPECT_EQ(errors.str(), "errore: la cartella " + outPath + " \xC3\xA8 in uso da un'altra unificazione\n");
+        EXPECT_EQ(errors.str(),
+                  "errore: la cartella " + outPath + " \xC3\xA8 in uso da un'altra unificazione\n");
         EXPECT_EQ(Contents(out), earlier);
 
         // The desktop program: Finish says the same and writes nothing.
@@ -188,7 +189,8 @@ TEST(OutOfMemoryTest, AnyAllocationThatFailsLeavesTheEarlierOutput) {
         files.files[JoinPath("/out", name)] = EarlierOutput(name);
     }
     const std::map<std::string, Bytes> before = files.files;
-    const std::vector<std::string> args = {"-s", "/in/a/RT_NODI.SHP", "-r", "/in/b/RT_ITIN.SHP", "-o", "/out"};
+    const std::vector<std::string> args = {"-s",  "/in/a/RT_NODI.SHP", "-r", "/in/b/RT_ITIN.SHP", "-o",
+                                           "/out"};
     std::ostringstream out;
     std::ostringstream err;
     FailAllocation(0);
@@ -210,7 +212,8 @@ TEST(OutOfMemoryTest, AnyAllocationThatFailsLeavesTheEarlierOutput) {
         }
         ++failed;
         EXPECT_EQ(status, kExitFailure) << "allocation " << k;
-        EXPECT_TRUE(runErr.str().ends_with("tramelo-merge: memoria insufficiente\n")) << k << ": " << runErr.str();
+        EXPECT_TRUE(runErr.str().ends_with("tramelo-merge: memoria insufficiente\n"))
+            << k << ": " << runErr.str();
         EXPECT_TRUE(files.lockedFolders.empty());
         // Past the commit point, the next run into the folder finishes what is left; once the
         // commit was done, the memory may run out while the counts are shown.

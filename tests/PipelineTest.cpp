@@ -88,7 +88,8 @@ TEST(ReadAheadTest, HeldBytesOutliveTheirFileWhileLaterInputsAreRead) {
     for (const char* stem : {"/in/a", "/in/b", "/in/c"}) {
         for (std::size_t i = 0; i < extensions.size(); ++i) {
             // Large enough to be kept for the next input; the content tells the files apart.
-            memory.files[stem + extensions[i]] = Bytes(300 * 1024 + i, static_cast<std::uint8_t>(stem[4] + i));
+            memory.files[stem + extensions[i]] =
+                Bytes(300 * 1024 + i, static_cast<std::uint8_t>(stem[4] + i));
         }
     }
     Worker worker;

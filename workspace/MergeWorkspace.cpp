@@ -39,7 +39,8 @@ AddOutcome MergeWorkspace::AddStopsFile(const std::string& path) {
 }
 
 AddOutcome MergeWorkspace::AddRoutesFile(const std::string& path) {
-    const AddOutcome outcome = AddFile(*this, path, acquiredRoutes, givenRoutes, &MergeWorkspace::ImportRoutes);
+    const AddOutcome outcome =
+        AddFile(*this, path, acquiredRoutes, givenRoutes, &MergeWorkspace::ImportRoutes);
     if (outcome == AddOutcome::Acquired && writeAhead_ != nullptr) {
         writeAhead_->merged(*this);
     }

@@ -20,6 +20,7 @@
 #include "shapefile/DiskFileSystem.h"
 #include "tests/gui/GuiTesting.h"
 #include "tests/support/Outputs.h"
+#include "tests/support/RecordingPlatform.h"
 #include "tests/support/ShapefileBuilder.h"
 #include "tests/support/TestPaths.h"
 
@@ -330,6 +331,34 @@ TEST_F(MergeDlgTest, AnOutputThatCannotBeWrittenKeepsTheDialogOpenForAnotherFold
                       ExpectMessage(L"Sono stati esportati 0 percorsi", wxICON_INFORMATION));
     });
     EXPECT_EQ(result, wxID_CANCEL);
+    EXPECT_EQ(FilesIn(other), SortedOutputs());
+}
+
+// Another run writing into the folder: an error box, nothing written, the dialog open for
+// another folder.
+TEST_F(MergeDlgTest, AFolderInUseByAnotherRunKeepsTheDialogOpen) {
+    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
+    const fs::path busy = folder / "occupata";
+    const fs::path other = folder / "altra";
+    fs::create_directories(busy);
+    fs::create_directories(other);
+    tramelo::DiskFileSystem disk;
+    tramelo::testing::RecordingPlatform elsewhere(disk);
+    tramelo::MergeWorkspace otherRun(elsewhere);
+    ASSERT_EQ(otherRun.ClaimOutputFolder(Utf8(Text(busy))), tramelo::ClaimOutcome::Claimed);
+    CMergeDlg dialog(*frame);
+    RunModal(dialog, [&] {
+        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId);
+                      Click(dialog, CMergeDlg::kFinishId), StopsPicker(a), OutputPicker(Text(busy / "RT_NODI.shp")),
+                      ExpectMessage(L"la cartella " + Text(busy) + L" \u00E8 in uso da un'altra unificazione",
+                                    wxICON_ERROR));
+        ASSERT_TRUE(dialog.IsModal());
+        const std::vector<std::string> left = FilesIn(busy);  // on Windows, the other run's lock
+        EXPECT_TRUE(left.empty() || left == std::vector<std::string>{"tramelo.lock"});
+        wxTEST_DIALOG(PressCloseBox(dialog), OutputPicker(Text(other / "RT_NODI.shp")),
+                      ExpectMessage(L"Sono state esportate 1 fermate", wxICON_INFORMATION),
+                      ExpectMessage(L"Sono stati esportati 0 percorsi", wxICON_INFORMATION));
+    });
     EXPECT_EQ(FilesIn(other), SortedOutputs());
 }
 

@@ -55,6 +55,9 @@ protected:
     static Folder Contents(const fs::path& folder) {
         Folder contents;
         for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().filename() == kFolderLockName) {
+                continue;  // Windows' lock of a run that holds the folder; gone with the run
+            }
             std::ifstream in(entry.path(), std::ios::binary);
             contents[entry.path().filename().string()] = Bytes(std::istreambuf_iterator<char>(in), {});
         }
@@ -150,7 +153,11 @@ private:
     void interruptAt(const std::string& path) {
         if (!raised_ && at_(path)) {
             raised_ = true;  // once: a second request would end the process
+#ifdef _WIN32
+            SetInterruptSignal(SIGTERM);  // Windows asks through its console, not by a signal
+#else
             std::raise(SIGTERM);
+#endif
         }
     }
     std::function<bool(const std::string&)> at_;

@@ -136,6 +136,9 @@ TEST_F(BatchMergeTest, UsageErrorsExitWithTwo) {
 TEST_F(BatchMergeTest, HelpAndVersion) {
     EXPECT_EQ(Run({"--help"}), kExitSuccess);
     EXPECT_NE(out.str().find("--stops"), std::string::npos);
+    for (const char* written : {"ReportFusione.csv", ".CPG", "RT_ITIN.PRJ", "--output CARTELLA"}) {
+        EXPECT_NE(out.str().find(written), std::string::npos) << written;  // every output, one word for the folder
+    }
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(Run({"--version"}), kExitSuccess);
     EXPECT_EQ(out.str(), std::string("tramelo-merge ") + TRAMELO_VERSION + "\n");

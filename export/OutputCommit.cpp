@@ -17,6 +17,7 @@ constexpr std::string_view kJournalHeader = "tramelo commit";
 constexpr std::string_view kPut = "put ";
 constexpr std::string_view kDrop = "drop ";
 constexpr std::string_view kEnd = "end";
+constexpr std::int64_t kLongestJournal = 64 * 1024;
 // What earlier versions of the program left beside an output after a crash: its temporary
 // file, and the earlier file moved aside for the swap.
 constexpr std::string_view kLegacyTemporary = ".partial";
@@ -169,7 +170,9 @@ void RecoverOutputFolder(FileSystem& files, const std::string& folder) {
         std::string text;
         try {
             const std::unique_ptr<InputFile> file = files.openForReading(path);
-            const std::span<const std::uint8_t> bytes = file->read(static_cast<std::size_t>(file->size()));
+            // A journal names a dozen files; one far longer than that is none of ours.
+            const std::int64_t size = std::min<std::int64_t>(file->size(), kLongestJournal);
+            const std::span<const std::uint8_t> bytes = file->read(static_cast<std::size_t>(size));
             text.assign(bytes.begin(), bytes.end());
         } catch (const FileError&) {
             throw FileError(path, "cannot read");

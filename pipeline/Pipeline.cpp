@@ -74,8 +74,8 @@ void Pipeline::close(const MergeWorkspace& workspace, const std::string& folder,
 std::unique_ptr<DatasetExport> Pipeline::take(const DatasetSchema& schema) {
     worker_.wait();
     std::unique_ptr<DatasetExport> taken = std::move(&schema == &kStopsSchema ? stops_ : routes_);
-    // A failed export goes here, its temporary files with it, before the export that
-    // replaces it creates them again.
+    // A failed export has let go of its files already (on a full disk their room is free
+    // again); Finish exports that dataset anew.
     if (taken && taken->failed()) {
         taken.reset();
     }

@@ -10,15 +10,16 @@
 //     (one input ahead of the one it imports: ReadAhead), before any writing not yet begun;
 //   - after each merged file, the writing of the records the tables hold by then (merged()),
 //     in slices;
-//   - at Finish, completing both datasets (close()), while the main thread writes the report.
+//   - at Finish, completing both datasets (close()), which Finish waits for (take()) before it
+//     writes anything else.
 //
 // The rules for what the two threads share; every one of them is kept here:
-//   1. Files. The worker opens and reads the inputs named, and creates, writes, closes and
-//      (when a dataset fails) removes the temporary files of the datasets written ahead; the
-//      main thread meanwhile only reads, and writes other files. Writes from the worker are
+//   1. Files. The worker opens and reads the inputs named, and creates, writes, makes durable,
+//      closes and (when a dataset fails) removes the temporary files of the datasets written
+//      ahead; the main thread meanwhile only reads, and writes other files. Writes from the worker are
 //      made only where the file system allows two threads at once (allowsConcurrentWrites()
 //      in shapefile/FileSystem.h); otherwise nothing is written ahead. Every other file
-//      operation, and putting anything in place, is the main thread's.
+//      operation (locking the folder, putting anything in place) is the main thread's.
 //   2. Read-ahead buffers. An input's bytes are the worker's until it marks the file read,
 //      under ReadAhead's lock; from then on they are the main thread's (and of whatever holds
 //      them: HeldBytes) and never written again until they come back to the pool.

@@ -115,7 +115,15 @@ acknowledge() {
 frame_title='^Tramelo - "Unificazione RT_NODI ed RT_ITIN"$'
 dialog_title='^Unificazione ShapeFiles RT_NODI / RT_ITIN$'
 stops=(bus_si lirr mnr)
-windows_path() { winepath -w "$1"; }
+# The Windows path of the absolute path $1: Wine's drive Z: is the root folder. Made here
+# rather than by winepath, a Wine program, which on a busy machine printed an error instead.
+windows_path() {
+  local path=${1//\//\\}
+  echo "Z:$path"
+}
+for folder in "$samples" "$work"; do
+  [[ $folder == /* ]] || fail "SAMPLES_FOLDER and WORK_FOLDER must be absolute paths, not $folder"
+done
 
 wine "$program" > "$work/program.log" 2>&1 &
 program_pid=$!

@@ -8,8 +8,8 @@
 #      it; "Fine", an output folder, the two count boxes; exit code 0 and every output written.
 #   program_live.sh PROGRAM SAMPLE_FOLDER SCREENSHOT_FOLDER [openbox]
 # The stops picker is answered with its initial name alone (the program runs in the sample
-# folder), the routes picker with a name without extension, and the output folder holds an
-# earlier RT_NODI.SHP, so that the program must ask before replacing it.
+# folder), the routes picker with a name without extension in small letters, and the output
+# folder holds an earlier RT_NODI.SHP, so that the program must ask before replacing it.
 # With "openbox", the run happens under that window manager, which also checks that the
 # dialog opens as the top window with the focus, stays over the main window when that is
 # clicked, and cannot be minimised away. Without it, the X display must have no window
@@ -56,13 +56,14 @@ keys() {
   echo "$id"
 }
 
-# Answers the GTK file chooser titled $1 with the path $2.
+# Answers the GTK file chooser titled $1 with the path $2, typed into its location entry.
+# No name in the folder of $2 may start with its last part (letter case counts): the entry
+# completes such a name once it has read the folder, which on a busy machine can be after
+# Return, and a picker whose text changed that way stayed open.
 pick() {
   id=$(window "^$1\$") || fail "the picker $1 did not appear"
-  sleep 0.3
   xdotool mousemove --window "$id" 400 300 key ctrl+l ctrl+a
   xdotool type --delay 5 "$2"
-  sleep 0.5
   xdotool key Return
   gone "^$1\$" "$id" || fail "the picker $1 did not accept $2"
 }
@@ -158,11 +159,10 @@ fi
 # RT_NODI.SHP there.
 keys "$dialog_title" Tab Tab space > /dev/null
 id=$(window "^Selezione RT_NODI.SHP\$") || fail "the stops picker did not appear"
-sleep 0.5
 xdotool mousemove --window "$id" 400 300 key Return
 gone "^Selezione RT_NODI.SHP\$" "$id" || fail "the stops picker did not take its initial name"
 keys "$dialog_title" Tab space > /dev/null
-pick "Selezione RT_ITIN.SHP" "$PWD/RT_ITIN"
+pick "Selezione RT_ITIN.SHP" "$PWD/rt_itin"
 keys "$dialog_title" Tab > /dev/null
 shot="$shots/main${manager:+-$manager}.png"
 info=$(xwininfo -id "$frame") || fail "xwininfo cannot read the main window"

@@ -32,9 +32,13 @@ window() {
   echo "$_window"
 }
 
-# Whether the window $2 titled $1 is no longer shown; waiting until it is not.
+# Whether the window $2 titled $1 is no longer shown; waiting until it is not. A search
+# that meets a window being destroyed ends with an X error and lists only some windows, so
+# it proves nothing.
 not_shown() {
-  ! xdotool search --onlyvisible --name "$1" 2> /dev/null | grep -qx "$2"
+  _found=$(xdotool search --onlyvisible --name "$1" 2>&1)
+  case $_found in *Error*) return 1 ;; esac
+  ! echo "$_found" | grep -qx "$2"
 }
 gone() {
   until_true not_shown "$1" "$2"

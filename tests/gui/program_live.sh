@@ -56,16 +56,32 @@ keys() {
   echo "$id"
 }
 
+# Whether the picker $2 titled $1 has closed; while it has not, Return is pressed in it
+# every 3 s (times the factor). A GTK picker starved of the processor has now and then
+# ignored a Return: the picker stayed open with its text complete, and took the next Return.
+# A Return it took has long been answered by the time the next one comes.
+closed() {
+  not_shown "$1" "$2" && return 0
+  [ "$(date +%s)" -lt "$next_return" ] && return 1
+  xdotool key Return
+  next_return=$(($(date +%s) + 3 * live_factor))
+  return 1
+}
+# Presses Return in the picker $2 titled $1 until it closes.
+answer() {
+  next_return=0
+  until_true closed "$1" "$2"
+}
+
 # Answers the GTK file chooser titled $1 with the path $2, typed into its location entry.
 # No name in the folder of $2 may start with its last part (letter case counts): the entry
 # completes such a name once it has read the folder, which on a busy machine can be after
-# Return, and a picker whose text changed that way stayed open.
+# Return, so that the text taken would not be the one typed.
 pick() {
   id=$(window "^$1\$") || fail "the picker $1 did not appear"
   xdotool mousemove --window "$id" 400 300 key ctrl+l ctrl+a
   xdotool type --delay 5 "$2"
-  xdotool key Return
-  gone "^$1\$" "$id" || fail "the picker $1 did not accept $2"
+  answer "^$1\$" "$id" || fail "the picker $1 did not accept $2"
 }
 
 # Dismisses the message box (captioned with the program's name) saying $1, with the keys
@@ -159,8 +175,8 @@ fi
 # RT_NODI.SHP there.
 keys "$dialog_title" Tab Tab space > /dev/null
 id=$(window "^Selezione RT_NODI.SHP\$") || fail "the stops picker did not appear"
-xdotool mousemove --window "$id" 400 300 key Return
-gone "^Selezione RT_NODI.SHP\$" "$id" || fail "the stops picker did not take its initial name"
+xdotool mousemove --window "$id" 400 300
+answer "^Selezione RT_NODI.SHP\$" "$id" || fail "the stops picker did not take its initial name"
 keys "$dialog_title" Tab space > /dev/null
 pick "Selezione RT_ITIN.SHP" "$PWD/rt_itin"
 keys "$dialog_title" Tab > /dev/null

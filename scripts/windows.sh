@@ -82,9 +82,12 @@ inputs=(-s samples/bus_si/RT_NODI.SHP -r samples/bus_si/RT_ITIN.SHP
         -s samples/lirr/RT_NODI.SHP -r samples/lirr/RT_ITIN.SHP
         -s samples/mnr/RT_NODI.SHP -r samples/mnr/RT_ITIN.SHP)
 build/release/cli/tramelo-merge "${inputs[@]}" -o "$linux_out" > "$linux_out.stdout"
-# Inputs relative with backslashes, the output folder absolute with a drive letter.
+# Inputs relative with backslashes, the output folder absolute with a drive letter: Wine's
+# drive Z: is the root folder. (Not asked of winepath, a Wine program that, on a busy machine,
+# has printed an error instead of a path.)
 windows_inputs=("${inputs[@]//\//\\}")
-wine "$build/cli/tramelo-merge.exe" "${windows_inputs[@]}" -o "$(winepath -w "$windows_out")" \
+absolute_out="$PWD/$windows_out"
+wine "$build/cli/tramelo-merge.exe" "${windows_inputs[@]}" -o "Z:${absolute_out//\//\\}" \
   > "$windows_out.stdout"
 
 failed=0

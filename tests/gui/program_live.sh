@@ -8,8 +8,8 @@
 #      it; "Fine", an output folder, the two count boxes; exit code 0 and every output written.
 #   program_live.sh PROGRAM SAMPLE_FOLDER SCREENSHOT_FOLDER [openbox]
 # The stops picker is answered with its initial name alone (the program runs in the sample
-# folder), the routes picker with a name without extension, and the output folder holds an
-# earlier RT_NODI.SHP, so that the program must ask before replacing it.
+# folder), the routes picker with a name without extension in small letters, and the output
+# folder holds an earlier RT_NODI.SHP, so that the program must ask before replacing it.
 # With "openbox", the run happens under that window manager, which also checks that the
 # dialog opens as the top window with the focus, stays over the main window when that is
 # clicked, and cannot be minimised away. Without it, the X display must have no window
@@ -41,16 +41,12 @@ fail() {
   rm -rf "$out"
   exit 1
 }
+. "$(dirname "$0")/live_windows.sh"
 if [ -n "$manager" ]; then
   "$manager" > /dev/null 2>&1 &
   wm=$!
-  for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id" && break
-    sleep 0.1
-  done
+  manager_up
 fi
-
-. "$(dirname "$0")/live_windows.sh"
 
 # Sends keys to the window with this title; echoes its id.
 keys() {
@@ -60,15 +56,32 @@ keys() {
   echo "$id"
 }
 
-# Answers the GTK file chooser titled $1 with the path $2.
+# Whether the picker $2 titled $1 has closed; while it has not, Return is pressed in it
+# every 3 s (times the factor). A GTK picker starved of the processor has now and then
+# ignored a Return: the picker stayed open with its text complete, and took the next Return.
+# A Return it took has long been answered by the time the next one comes.
+closed() {
+  not_shown "$1" "$2" && return 0
+  [ "$(date +%s)" -lt "$next_return" ] && return 1
+  xdotool key Return
+  next_return=$(($(date +%s) + 3 * live_factor))
+  return 1
+}
+# Presses Return in the picker $2 titled $1 until it closes.
+answer() {
+  next_return=0
+  until_true closed "$1" "$2"
+}
+
+# Answers the GTK file chooser titled $1 with the path $2, typed into its location entry.
+# No name in the folder of $2 may start with its last part (letter case counts): the entry
+# completes such a name once it has read the folder, which on a busy machine can be after
+# Return, so that the text taken would not be the one typed.
 pick() {
   id=$(window "^$1\$") || fail "the picker $1 did not appear"
-  sleep 0.3
   xdotool mousemove --window "$id" 400 300 key ctrl+l ctrl+a
   xdotool type --delay 5 "$2"
-  sleep 0.5
-  xdotool key Return
-  gone "^$1\$" "$id" || fail "the picker $1 did not accept $2"
+  answer "^$1\$" "$id" || fail "the picker $1 did not accept $2"
 }
 
 # Dismisses the message box (captioned with the program's name) saying $1, with the keys
@@ -83,29 +96,40 @@ acknowledge() {
   gone "$box" "$id" || fail "the message box with $what did not close"
 }
 
-# The topmost of the managed windows, and the one with the focus.
-top_window() {
-  xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*, //; s/.*# //'
+# Under the window manager: whether the dialog $1 is the topmost of the managed windows
+# and has the focus; why not in $in_front_not.
+in_front() {
+  stacking=$(xprop -root _NET_CLIENT_LIST_STACKING) || fail "xprop cannot read the stacking order"
+  active=$(xprop -root _NET_ACTIVE_WINDOW) || fail "xprop cannot read the active window"
+  dialog_hex=$(printf '0x%x' "$1")
+  in_front_not="the dialog is not the top window"
+  [ "$(echo "$stacking" | sed 's/.*, //; s/.*# //')" = "$dialog_hex" ] || return 1
+  in_front_not="the dialog does not have the focus"
+  [ "$(echo "$active" | sed 's/.*# //; s/,.*//')" = "$dialog_hex" ]
 }
-active_window() {
-  xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //; s/,.*//'
-}
-hex() {
-  printf '0x%x\n' "$1"
+# Whether the dialog $1 is in front and shown (not minimised).
+in_front_shown() {
+  in_front "$1" || return 1
+  state=$(xprop -id "$1" WM_STATE) || fail "xprop cannot read the dialog's state"
+  in_front_not="the dialog was minimised"
+  echo "$state" | grep -q "window state: Normal"
 }
 
-# Under the window manager: the dialog $1 over the main window $2 with the focus.
-dialog_in_front() {
-  [ "$(top_window)" = "$(hex "$1")" ] || fail "$3: the dialog is not the top window"
-  [ "$(active_window)" = "$(hex "$1")" ] || fail "$3: the dialog does not have the focus"
+# Returns once the window manager has handled every request and input event sent before:
+# it handles a change of the number of desktops only after them.
+desktops_are() {
+  [ "$(xdotool get_num_desktops 2> /dev/null)" = "$1" ]
+}
+wm_sync() {
+  desktops=$(xdotool get_num_desktops) || fail "xdotool cannot read the number of desktops"
+  for count in $((desktops + 1)) "$desktops"; do
+    xdotool set_num_desktops "$count" || fail "xdotool cannot set the number of desktops"
+    until_true desktops_are "$count" || fail "the window manager did not answer"
+  done
 }
 
 finished() {
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2> /dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$pid" 2> /dev/null && fail "the program did not end: $1"
+  until_true ended "$pid" || fail "the program did not end: $1"
   wait "$pid"
   status=$?
   pid=
@@ -131,17 +155,17 @@ window "$dialog_title" > /dev/null || fail "the merge dialog did not appear"
 frame=$(window "$frame_title") || fail "no main window titled $frame_title"
 dialog=$(window "$dialog_title")
 if [ -n "$manager" ]; then
-  sleep 0.5
-  dialog_in_front "$dialog" "$frame" "at the start"
+  until_true in_front "$dialog" || fail "at the start: $in_front_not"
   xdotool mousemove --window "$frame" 300 400 click 1
-  sleep 0.5
-  dialog_in_front "$dialog" "$frame" "after a click on the main window"
+  wm_sync
+  until_true in_front "$dialog" || fail "after a click on the main window: $in_front_not"
+  # The window manager minimises it; the program shows it again at once.
   xdotool windowminimize "$dialog"
-  sleep 0.5
-  xprop -id "$dialog" WM_STATE | grep -q "window state: Normal" || fail "the dialog was minimised"
-  dialog_in_front "$dialog" "$frame" "after an attempt to minimise it"
+  wm_sync
+  until_true in_front_shown "$dialog" || fail "after an attempt to minimise it: $in_front_not"
 else
-  geometry=$(xdotool getwindowgeometry "$frame" | tr -d ' ' | tr '\n' ' ')
+  geometry=$(xdotool getwindowgeometry "$frame") || fail "no geometry of the main window"
+  geometry=$(echo "$geometry" | tr -d ' ' | tr '\n' ' ')
   case "$geometry" in
     *Position:0,0*Geometry:600x480*) ;;
     *) fail "main window at $geometry, not 0,0 600x480" ;;
@@ -151,25 +175,25 @@ fi
 # RT_NODI.SHP there.
 keys "$dialog_title" Tab Tab space > /dev/null
 id=$(window "^Selezione RT_NODI.SHP\$") || fail "the stops picker did not appear"
-sleep 0.5
-xdotool mousemove --window "$id" 400 300 key Return
-gone "^Selezione RT_NODI.SHP\$" "$id" || fail "the stops picker did not take its initial name"
+xdotool mousemove --window "$id" 400 300
+answer "^Selezione RT_NODI.SHP\$" "$id" || fail "the stops picker did not take its initial name"
 keys "$dialog_title" Tab space > /dev/null
-pick "Selezione RT_ITIN.SHP" "$PWD/RT_ITIN"
+pick "Selezione RT_ITIN.SHP" "$PWD/rt_itin"
 keys "$dialog_title" Tab > /dev/null
-sleep 0.5
 shot="$shots/main${manager:+-$manager}.png"
-set -- $(xwininfo -id "$frame" | sed -n 's/.*Absolute upper-left [XY]: *\([0-9]*\)/\1/p; s/.*Width: *\([0-9]*\)/\1/p; s/.*Height: *\([0-9]*\)/\1/p' | tr '\n' ' ')
+info=$(xwininfo -id "$frame") || fail "xwininfo cannot read the main window"
+set -- $(echo "$info" | sed -n 's/.*Absolute upper-left [XY]: *\([0-9]*\)/\1/p; s/.*Width: *\([0-9]*\)/\1/p; s/.*Height: *\([0-9]*\)/\1/p')
+[ $# -eq 4 ] || fail "no position and size of the main window in: $info"
 # The bottom-left corner of the client area shows the ground around the picture, once the
-# closed picker no longer covers it (a slow build may take a moment). The dialog never
-# reaches down there, wherever a window manager puts it over the main window.
-for _ in $(seq 20); do
+# closed picker no longer covers it (a slow build or a busy machine may take a moment). The
+# dialog never reaches down there, wherever a window manager puts it over the main window.
+ground_shown() {
   import -window root -crop 680x560+0+0 +repage "$shot" || fail "no screenshot"
-  corner=$(convert "$shot" -format "%[hex:p{$(($1 + 2)),$(($2 + $4 - 3))}]" info:)
-  [ "$corner" = "808080" ] && break
-  sleep 0.2
-done
-[ "$corner" = "808080" ] || fail "ground colour at the corner is #$corner, not #808080"
+  corner=$(convert "$shot" -format "%[hex:p{$(($1 + 2)),$(($2 + $4 - 3))}]" info:) ||
+    fail "the screenshot $shot cannot be read"
+  [ "$corner" = "808080" ]
+}
+until_true ground_shown "$@" || fail "ground colour at the corner is #$corner, not #808080"
 keys "$dialog_title" space > /dev/null
 printf 'earlier' > "$out/RT_NODI.SHP"
 pick "Selezione Cartella Output" "$out/RT_NODI.shp"

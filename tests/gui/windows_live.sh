@@ -14,7 +14,7 @@
 # Needs an X display (xvfb-run), openbox, xdotool and ImageMagick, and Wine's environment
 # (WINEPREFIX...) from the caller, whose Wine server it ends on exit. A window manager is needed
 # because without one the keys sent by xdotool do not reach Wine's windows. Every wait has a
-# time limit. Screenshots go to WORK_FOLDER/screenshots.
+# time limit (see live_windows.sh). Screenshots go to WORK_FOLDER/screenshots.
 set -euo pipefail
 program=$1
 samples=$2
@@ -45,14 +45,20 @@ fail() {
 openbox > "$work/openbox.log" 2>&1 &
 pids+=($!)
 
-# Wine's windows take their time: a wait lasts up to 30 s.
-live_wait=300
+# Wine's windows take their time, all the more on a busy machine: a wait lasts up to 60 s.
+live_wait=60
 . "$(dirname "$0")/live_windows.sh"
+manager_up
 
-# Gives the window $1 the focus (waiting at most 5 s for the window manager to do it).
+# Whether the window $1 has the focus; when it has not, the window manager is asked to give it.
+focused() {
+  [ "$(xdotool getactivewindow 2> /dev/null)" = "$1" ] && return 0
+  xdotool windowactivate "$1" 2> /dev/null
+  return 1
+}
+# Gives the window $1 the focus, so that the keys sent next reach it.
 activate() {
-  timeout 5 xdotool windowactivate --sync "$1" > /dev/null 2>&1 || true
-  sleep 0.2
+  until_true focused "$1" || fail "the window $1 did not get the focus"
 }
 
 # Gives the window titled $1 the focus and sends it the keys that follow; echoes its id.
@@ -65,6 +71,12 @@ keys() {
   echo "$id"
 }
 
+# Sets prompt to a visible window titled $1 other than the window $2, if there is one.
+other_shown() {
+  prompt=$(xdotool search --onlyvisible --name "$1" 2> /dev/null | grep -vx "$2" | head -n 1)
+  [ -n "$prompt" ]
+}
+
 # Answers the picker titled $1 with the Windows path $2, typed into its file name box (which
 # has the focus when a picker opens); a screenshot named $3, if given, is taken first. With
 # REPLACE set, the picker must first ask whether to replace the file, which is answered yes
@@ -72,26 +84,18 @@ keys() {
 pick() {
   local id prompt=
   id=$(window "^$1\$") || fail "the picker $1 did not appear"
-  sleep 0.5
   activate "$id"
   if [ $# -gt 2 ]; then
     import -window root "$shots/$3" || fail "no screenshot of the picker"
   fi
   xdotool key ctrl+a
   xdotool type --delay 5 "$2"
-  sleep 0.3
   xdotool key Return
   if [ -n "${REPLACE:-}" ]; then
     # The question is captioned like the picker.
-    for _ in $(seq 100); do
-      prompt=$(xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | grep -vx "$id" | head -n 1) || true
-      [ -n "$prompt" ] && break
-      sleep 0.1
-    done
-    [ -n "$prompt" ] || fail "the picker $1 did not ask before replacing $2"
-    sleep 0.3
-    import -window root "$shots/replace-prompt.png" || fail "no screenshot of the question"
+    until_true other_shown "^$1\$" "$id" || fail "the picker $1 did not ask before replacing $2"
     activate "$prompt"
+    import -window root "$shots/replace-prompt.png" || fail "no screenshot of the question"
     xdotool key Return
     gone "^$1\$" "$prompt" || fail "the question of the picker $1 did not close"
   fi
@@ -103,19 +107,27 @@ pick() {
 acknowledge() {
   local box id
   box="^$(basename "$program" .exe)\$"
-  window "$box" > /dev/null || fail "no message box: expected $1"
-  sleep 0.3
+  id=$(window "$box") || fail "no message box: expected $1"
+  activate "$id"
   if [ $# -gt 1 ]; then
     import -window root "$shots/$2" || fail "no screenshot of the message box"
   fi
-  id=$(keys "$box" Return)
+  xdotool key Return
   gone "$box" "$id" || fail "the message box with $1 did not close"
 }
 
 frame_title='^Tramelo - "Unificazione RT_NODI ed RT_ITIN"$'
 dialog_title='^Unificazione ShapeFiles RT_NODI / RT_ITIN$'
 stops=(bus_si lirr mnr)
-windows_path() { winepath -w "$1"; }
+# The Windows path of the absolute path $1: Wine's drive Z: is the root folder. Made here
+# rather than by winepath, a Wine program, which on a busy machine printed an error instead.
+windows_path() {
+  local path=${1//\//\\}
+  echo "Z:$path"
+}
+for folder in "$samples" "$work"; do
+  [[ $folder == /* ]] || fail "SAMPLES_FOLDER and WORK_FOLDER must be absolute paths, not $folder"
+done
 
 wine "$program" > "$work/program.log" 2>&1 &
 program_pid=$!
@@ -139,23 +151,24 @@ for sample in "${stops[@]}"; do
   pick "Selezione RT_ITIN.SHP" "$(windows_path "$samples/$sample/RT_ITIN.SHP")"
 done
 keys "$dialog_title" Tab > /dev/null
-sleep 0.5
-import -window root "$shots/main.png" || fail "no screenshot"
-# The frame's client area shows the ground colour around the picture.
-eval "$(xdotool getwindowgeometry --shell "$frame")"
-corner=$(convert "$shots/main.png" -format "%[hex:p{$((X + 2)),$((Y + 2))}]" info:)
-[ "$corner" = "808080" ] || fail "ground colour at the frame's corner is #$corner, not #808080"
+# The frame's client area shows the ground colour around the picture, once the frame has
+# been drawn again where the picker covered it.
+geometry=$(xdotool getwindowgeometry --shell "$frame") || fail "no geometry of the main window"
+eval "$geometry"
+ground_shown() {
+  import -window root "$shots/main.png" || fail "no screenshot"
+  corner=$(convert "$shots/main.png" -format "%[hex:p{$((X + 2)),$((Y + 2))}]" info:) ||
+    fail "the screenshot $shots/main.png cannot be read"
+  [ "$corner" = "808080" ]
+}
+until_true ground_shown || fail "ground colour at the frame's corner is #$corner, not #808080"
 
 printf 'earlier' > "$windows_out/RT_NODI.SHP"
 keys "$dialog_title" space > /dev/null
 REPLACE=1 pick "Selezione Cartella Output" "$(windows_path "$windows_out")\\RT_NODI" save-picker.png
 acknowledge "the count of stops"
 acknowledge "the count of routes"
-for _ in $(seq 100); do
-  kill -0 "$program_pid" 2> /dev/null || break
-  sleep 0.1
-done
-kill -0 "$program_pid" 2> /dev/null && fail "the program did not end after the count boxes"
+until_true ended "$program_pid" || fail "the program did not end after the count boxes"
 status=0
 wait "$program_pid" || status=$?
 [ "$status" -eq 0 ] || fail "exit code $status"
@@ -167,7 +180,7 @@ done
 for sample in "${stops[@]}"; do
   inputs+=(-r "$samples/$sample/RT_ITIN.SHP")
 done
-"$linux_merge" "${inputs[@]}" -o "$linux_out" > /dev/null
+"$linux_merge" "${inputs[@]}" -o "$linux_out" > /dev/null || fail "the Linux batch command failed"
 
 written=$(cd "$windows_out" && echo *)
 expected=$(cd "$linux_out" && echo *)

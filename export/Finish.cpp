@@ -9,6 +9,7 @@
 #include "export/DatasetExport.h"
 #include "export/OutputCommit.h"
 #include "export/OutputSet.h"
+#include "export/OutputSteps.h"
 #include "export/Report.h"
 #include "platform/OperatingSystem.h"
 #include "shapefile/Companions.h"
@@ -57,7 +58,7 @@ ClaimOutcome MergeWorkspace::ClaimOutputFolder(const std::string& outputFolder) 
     try {
         RecoverOutputFolder(files, outputFolder);
     } catch (const FileError& error) {
-        platform_.showMessage(Message(MessageKind::Warning).text(texts::kCannotWrite).path(error.path()));
+        ShowOutputFailure(platform_, {OutputOutcome::WriteFailed, error.path()});
         return ClaimOutcome::Failed;
     }
     folderLock_ = std::move(lock);
@@ -199,7 +200,7 @@ bool MergeWorkspace::Finish(const std::string& outputFolder) {
     try {
         commit.apply();
     } catch (const FileError& error) {
-        platform_.showMessage(Message(MessageKind::Warning).text(texts::kCannotWrite).path(error.path()));
+        ShowOutputFailure(platform_, {OutputOutcome::WriteFailed, error.path()});
         return false;
     }
     for (const std::function<void()>& message : tell) {

@@ -33,11 +33,4 @@ void ShowOutputFailure(Platform& platform, const OutputResult& result) {
     }
 }
 
-OutputOutcome RunOutputSteps(Platform& platform, const std::function<void()>& create,
-                             const std::function<void()>& write) {
-    const OutputResult result = TryOutputSteps(create, write);
-    ShowOutputFailure(platform, result);
-    return result.outcome;
-}
-
 }  // namespace tramelo

@@ -22,10 +22,4 @@ OutputResult TryOutputSteps(const std::function<void()>& create, const std::func
 // "Impossibile creare" or "Impossibile scrivere" with the path, for a result that failed.
 void ShowOutputFailure(Platform& platform, const OutputResult& result);
 
-// Runs create(), then write(). A FileError from create() shows "Impossibile creare" with the
-// file it names and gives NotCreated; one from write() shows "Impossibile scrivere" and
-// gives WriteFailed.
-OutputOutcome RunOutputSteps(Platform& platform, const std::function<void()>& create,
-                             const std::function<void()>& write);
-
 }  // namespace tramelo

@@ -2,9 +2,9 @@
 
 // The datasets of a run written ahead of Finish, while the files that follow are merged (the
 // batch command's pipeline, pipeline/Pipeline.h, which says on which thread what happens). A
-// workspace given one tells it of each file merged; Finish has it complete what it wrote
-// while the report is written, and puts in place what it takes from it, exporting itself
-// what it could not take.
+// workspace given one tells it of each file merged; Finish has it complete what it wrote,
+// commits what it takes from it with the other outputs, and exports itself what it could not
+// take.
 
 #include <memory>
 #include <string>

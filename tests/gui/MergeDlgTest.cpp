@@ -302,12 +302,20 @@ TEST_F(MergeDlgTest, FineWritesTheOutputsIntoThePickedFolderAndShowsTheCounts) {
     EXPECT_NE(text.find(inReport(r)), std::string::npos) << text;
 }
 
+// An output that cannot be written, or a folder another run is writing into: the user is
+// told, and the dialog stays open for another folder.
 TEST_F(MergeDlgTest, AnOutputThatCannotBeWrittenKeepsTheDialogOpenForAnotherFolder) {
     const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
     const fs::path lost = folder / "persa";
+    const fs::path busy = folder / "occupata";
     const fs::path other = folder / "altra";
-    fs::create_directories(lost);
-    fs::create_directories(other);
+    for (const fs::path& path : {lost, busy, other}) {
+        fs::create_directories(path);
+    }
+    tramelo::DiskFileSystem disk;
+    tramelo::testing::RecordingPlatform elsewhere(disk);
+    tramelo::MergeWorkspace otherRun(elsewhere);
+    ASSERT_EQ(otherRun.ClaimOutputFolder(Utf8(Text(busy))), tramelo::ClaimOutcome::Claimed);
     // Once picked, the folder turns into a regular file: nothing can be created in it, even
     // by a user who may write anywhere.
     const auto blockFolder = [&] {
@@ -326,30 +334,7 @@ TEST_F(MergeDlgTest, AnOutputThatCannotBeWrittenKeepsTheDialogOpenForAnotherFold
         ASSERT_TRUE(dialog.IsModal());
         EXPECT_EQ(Lines(dialog, CMergeDlg::kStopsListId), std::vector<std::string>{Utf8(a)});
         // The close box asks again, like "Fine".
-        wxTEST_DIALOG(PressCloseBox(dialog), OutputPicker(Text(other / "RT_NODI.shp")),
-                      ExpectMessage(L"Sono state esportate 1 fermate", wxICON_INFORMATION),
-                      ExpectMessage(L"Sono stati esportati 0 percorsi", wxICON_INFORMATION));
-    });
-    EXPECT_EQ(result, wxID_CANCEL);
-    EXPECT_EQ(FilesIn(other), SortedOutputs());
-}
-
-// Another run writing into the folder: an error box, nothing written, the dialog open for
-// another folder.
-TEST_F(MergeDlgTest, AFolderInUseByAnotherRunKeepsTheDialogOpen) {
-    const wxString a = StopsFile("a", {{"A1", "Uno", 1, 1}});
-    const fs::path busy = folder / "occupata";
-    const fs::path other = folder / "altra";
-    fs::create_directories(busy);
-    fs::create_directories(other);
-    tramelo::DiskFileSystem disk;
-    tramelo::testing::RecordingPlatform elsewhere(disk);
-    tramelo::MergeWorkspace otherRun(elsewhere);
-    ASSERT_EQ(otherRun.ClaimOutputFolder(Utf8(Text(busy))), tramelo::ClaimOutcome::Claimed);
-    CMergeDlg dialog(*frame);
-    RunModal(dialog, [&] {
-        wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId);
-                      Click(dialog, CMergeDlg::kFinishId), StopsPicker(a), OutputPicker(Text(busy / "RT_NODI.shp")),
+        wxTEST_DIALOG(PressCloseBox(dialog), OutputPicker(Text(busy / "RT_NODI.shp")),
                       ExpectMessage(L"la cartella " + Text(busy) + L" \u00E8 in uso da un'altra unificazione",
                                     wxICON_ERROR));
         ASSERT_TRUE(dialog.IsModal());
@@ -359,6 +344,7 @@ TEST_F(MergeDlgTest, AFolderInUseByAnotherRunKeepsTheDialogOpen) {
                       ExpectMessage(L"Sono state esportate 1 fermate", wxICON_INFORMATION),
                       ExpectMessage(L"Sono stati esportati 0 percorsi", wxICON_INFORMATION));
     });
+    EXPECT_EQ(result, wxID_CANCEL);
     EXPECT_EQ(FilesIn(other), SortedOutputs());
 }
 

@@ -30,6 +30,16 @@ inline constexpr std::string_view kStopsAttributesMissing =
 inline constexpr std::string_view kRoutesAttributesMissing =
     "lo ShapeFile non presenta gli attributi obbligatori di RT_ITIN oppure non contiene "
     "entit\xE0" " lineari";
+// Why a file lacks what its kind requires, after the fixed message and kReasonBefore: each
+// problem in a few words ("campo AZIENDA: N(10,0), serve N(5,0)", "campo DENOM assente",
+// "forma: PolyLineZ (13), serve PolyLine (3)"), several joined by kReasonSeparator.
+inline constexpr std::string_view kReasonBefore = ":\n\n";
+inline constexpr std::string_view kReasonSeparator = "; ";
+inline constexpr std::string_view kReasonField = "campo ";
+inline constexpr std::string_view kReasonOr = " o ";
+inline constexpr std::string_view kReasonAbsent = " assente";
+inline constexpr std::string_view kReasonShape = "forma: ";
+inline constexpr std::string_view kReasonNeeded = ", serve ";
 // Feature messages: the feature's zero-based position or code goes between the pieces.
 inline constexpr std::string_view kFeatureBefore = "l'entit\xE0" " \"";
 inline constexpr std::string_view kNotPointAfter = "\" non \xE8" " di tipo puntuale";
@@ -57,6 +67,19 @@ inline constexpr std::string_view kCrsDiffersAfter =
     "nessun file .PRJ sar\xE0" " scritto";
 inline constexpr std::string_view kCrsMissingAfter =
     " non ha un file .prj: si assume il sistema di riferimento degli altri shapefile";
+// An accepted file whose .prj is there but cannot be read whole: "il file .prj ", its path,
+// the reason, then the dataset's name between the last two pieces.
+inline constexpr std::string_view kPrjFileBefore = "il file .prj ";
+inline constexpr std::string_view kPrjUnreadableAfter = " non si pu\xF2" " leggere";
+inline constexpr std::string_view kPrjTooLargeAfter = " supera i 64 KiB";
+inline constexpr std::string_view kCrsUnknownBefore = ": il sistema di riferimento di ";
+inline constexpr std::string_view kCrsUnknownAfter = " \xE8" " ignoto e nessun suo file .PRJ sar\xE0" " scritto";
+// The first coordinate system of one dataset differs from the other dataset's: after "lo
+// shapefile ", the path and the middle piece goes the other dataset's name.
+inline constexpr std::string_view kCrsOtherDatasetMiddle =
+    " ha un sistema di riferimento (.prj) diverso da quello degli shapefile ";
+inline constexpr std::string_view kCrsOtherDatasetAfter =
+    " gi\xE0" " acquisiti: fermate e percorsi non coincideranno sulla mappa";
 inline constexpr std::string_view kDegreesAfter =
     " ha coordinate in gradi: l'arrotondamento a due decimali sposta le fermate fino a circa un "
     "chilometro";

@@ -69,7 +69,7 @@ OutputOutcome RunExport(MergeWorkspace& workspace, const std::string& folder, co
     Platform& platform = workspace.platform();
     const std::unique_ptr<DatasetExport> run = TableExport(workspace, platform.files(), folder, schema);
     run->open();
-    run->close(workspace.crs.toWrite(), platform.today());
+    run->close(workspace.crsOf(schema).toWrite(), platform.today());
     if (OutputSet* set = run->prepared()) {
         run->fail(CommitAlone(platform.files(), folder, *set));
     }

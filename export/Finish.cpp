@@ -181,7 +181,7 @@ bool MergeWorkspace::Finish(const std::string& outputFolder) {
             dataset.run = TableExport(*this, files, outputFolder, dataset.schema);
             run = dataset.run.get();
             run->open();
-            run->close(crs.toWrite(), today);
+            run->close(crsOf(dataset.schema).toWrite(), today);
         }
         if (OutputSet* set = run->prepared()) {
             commit.add(*set);

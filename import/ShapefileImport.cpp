@@ -51,6 +51,74 @@ Role RoleOf(const DbfField& field, const DatasetSchema& schema) {
     return Role::None;
 }
 
+// A field's type and size as the .DBF declares them: "N(10,0)", "C(50)".
+std::string Declared(std::uint8_t type, std::int32_t width, std::int32_t decimals) {
+    std::string text(1, type >= 0x21 && type <= 0x7E ? static_cast<char>(type) : '?');
+    text += '(' + DecimalText(width);
+    if (type == 'N') {
+        text += ',' + DecimalText(decimals);
+    }
+    return text + ')';
+}
+
+// Why a file is not of the schema's kind, each problem in a few words: its shape type, and
+// every role that no field fits, with the first field of that name that was unfit, or none.
+std::string MissingReason(const DbfFieldList& fields, std::int32_t shapeType, const DatasetSchema& schema) {
+    std::string reason;
+    const auto add = [&reason](std::string problem) {
+        reason += reason.empty() ? "" : texts::kReasonSeparator;
+        reason += problem;
+    };
+    if (shapeType != schema.shapeType) {
+        const std::string_view name = ShapeTypeName(shapeType);
+        add(std::string(texts::kReasonShape)
+                .append(name.empty() ? "?" : name)
+                .append(" (" + DecimalText(shapeType) + ")")
+                .append(texts::kReasonNeeded)
+                .append(ShapeTypeName(schema.shapeType))
+                .append(" (" + DecimalText(schema.shapeType) + ")"));
+    }
+    struct Need {
+        Role role;
+        std::span<const std::string_view> names;
+        std::string declared;
+    };
+    const std::string_view companyName[] = {schema.companyField};
+    const std::string_view textName[] = {schema.textField};
+    for (const Need& need :
+         {Need{Role::Company, companyName, Declared('N', schema.companyDigits, 0)},
+          Need{Role::Code, schema.codeFields, Declared('C', schema.codeWidth, 0)},
+          Need{Role::Text, textName, Declared('C', schema.textWidth, 0)}}) {
+        const DbfField* unfit = nullptr;
+        bool fit = false;
+        for (const DbfField& field : fields) {
+            if (std::find(need.names.begin(), need.names.end(), field.name) == need.names.end()) {
+                continue;
+            }
+            fit = fit || RoleOf(field, schema) == need.role;
+            unfit = unfit != nullptr ? unfit : &field;
+        }
+        if (fit) {
+            continue;
+        }
+        std::string problem(texts::kReasonField);
+        if (unfit != nullptr) {
+            problem.append(unfit->name)
+                .append(": ")
+                .append(Declared(unfit->type, unfit->width, unfit->decimals))
+                .append(texts::kReasonNeeded)
+                .append(need.declared);
+        } else {
+            for (std::size_t i = 0; i < need.names.size(); ++i) {
+                problem.append(i == 0 ? "" : texts::kReasonOr).append(need.names[i]);
+            }
+            problem += texts::kReasonAbsent;
+        }
+        add(std::move(problem));
+    }
+    return reason;
+}
+
 struct ValueField {
     const DbfField* field;
     Role role;
@@ -128,6 +196,10 @@ std::string_view TrimWhiteSpace(std::string_view text) {
     return text;
 }
 
+bool SameCoordinateSystem(std::string_view a, std::string_view b) {
+    return TrimWhiteSpace(a) == TrimWhiteSpace(b);
+}
+
 // A coordinate system in degrees: a WKT that starts with a geographic system.
 bool IsGeographic(std::string_view prj) {
     const std::string name = Squeezed(prj.substr(0, 32));
@@ -140,29 +212,62 @@ Message FileWarning(std::string_view path, std::string_view after) {
     return message;
 }
 
-// Notes what an accepted file's .prj says of the run's coordinate system, with a warning
-// for a file that disagrees: a .prj that differs from the run's (then the run has none to
-// write), or no .prj while other files have one.
-void NoteCoordinateSystem(MergeWorkspace& workspace, const std::string& path,
-                          const std::optional<std::string>& prj) {
+// The other kind of dataset than schema's.
+const DatasetSchema& OtherSchema(const DatasetSchema& schema) {
+    return &schema == &kStopsSchema ? kRoutesSchema : kStopsSchema;
+}
+
+// Notes what an accepted file's .prj says of its dataset's coordinate system, with a warning
+// for a file that disagrees: a .prj that differs from the dataset's (then the dataset has
+// none to write), one that cannot be read (then its system is unknown), or no .prj while
+// other files have one. The first system a dataset gets is also held against the other
+// dataset's: nothing is reprojected, so the two would not meet on a map.
+void NoteCoordinateSystem(MergeWorkspace& workspace, const std::string& path, const DatasetSchema& schema,
+                          const ShapefileReader::Sidecar& prj) {
     Platform& platform = workspace.platform();
-    RunCrs& crs = workspace.crs;
-    if (!prj) {
+    RunCrs& crs = workspace.crsOf(schema);
+    using State = ShapefileReader::Sidecar::State;
+    switch (prj.state) {
+    case State::Read: break;
+    case State::Absent:
         if (crs.text) {
             platform.showMessage(FileWarning(path, texts::kCrsMissingAfter));
         } else {
             crs.withoutPrj.push_back(path);
         }
         return;
+    case State::Unreadable:
+    case State::TooLarge:
+        crs.unknown = true;
+        platform.showMessage(Message(MessageKind::Warning)
+                                 .text(texts::kPrjFileBefore)
+                                 .path(prj.path)
+                                 .text(prj.state == State::TooLarge ? texts::kPrjTooLargeAfter
+                                                                    : texts::kPrjUnreadableAfter)
+                                 .text(texts::kCrsUnknownBefore)
+                                 .text(schema.baseName)
+                                 .text(texts::kCrsUnknownAfter));
+        return;
     }
+    const std::string& text = *prj.bytes;
     if (!crs.text) {
-        crs.text = *prj;
+        crs.text = text;
         // The files accepted before this one had none, while this one has.
         for (const std::string& earlier : crs.withoutPrj) {
             platform.showMessage(FileWarning(earlier, texts::kCrsMissingAfter));
         }
         crs.withoutPrj.clear();
-    } else if (TrimWhiteSpace(*prj) != TrimWhiteSpace(*crs.text)) {
+        const DatasetSchema& other = OtherSchema(schema);
+        const RunCrs& otherCrs = workspace.crsOf(other);
+        if (otherCrs.text && !SameCoordinateSystem(text, *otherCrs.text)) {
+            platform.showMessage(Message(MessageKind::Warning)
+                                     .text(texts::kShapefileBefore)
+                                     .path(path)
+                                     .text(texts::kCrsOtherDatasetMiddle)
+                                     .text(other.baseName)
+                                     .text(texts::kCrsOtherDatasetAfter));
+        }
+    } else if (!SameCoordinateSystem(text, *crs.text)) {
         crs.mixed = true;
         platform.showMessage(FileWarning(path, texts::kCrsDiffersAfter));
     }
@@ -318,7 +423,10 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
     }
     const std::vector<ValueField> valueFields = ValueFields(reader.fields(), schema);
     if (valueFields.empty() || reader.shapeType() != schema.shapeType) {
-        ShowError(platform, messages.attributesMissing);
+        platform.showMessage(Message(MessageKind::Error)
+                                 .text(messages.attributesMissing)
+                                 .text(texts::kReasonBefore)
+                                 .text(MissingReason(reader.fields(), reader.shapeType(), schema)));
         return 0;
     }
 
@@ -353,7 +461,7 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
                                  .text(name.substr(0, kShownCodePageSize))
                                  .text(texts::kUnknownCodePageAfter));
     }
-    NoteCoordinateSystem(workspace, path, reader.prj());
+    NoteCoordinateSystem(workspace, path, schema, reader.prjFile());
     // Rounding to two decimals keeps centimetres of metres, but moves a point given in
     // degrees by up to half a hundredth of a degree: about half a kilometre each way.
     if (dataset.roundsCoordinates() && reader.recordCount() > 0 &&

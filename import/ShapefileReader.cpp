@@ -20,16 +20,27 @@ std::unique_ptr<InputFile> OpenOrNull(FileSystem& files, const std::string& path
 
 }  // namespace
 
-std::optional<std::string> ShapefileReader::readSidecar(const std::string& path) {
-    if (!files_.exists(path)) {
-        return std::nullopt;
+ShapefileReader::Sidecar ShapefileReader::readSidecar(std::string path) {
+    Sidecar sidecar{Sidecar::State::Absent, std::move(path), std::nullopt};
+    if (!files_.exists(sidecar.path)) {
+        return sidecar;
     }
-    const std::unique_ptr<InputFile> file = OpenOrNull(files_, path);
-    if (!file || file->size() > kMaxSidecarSize) {
-        return std::nullopt;
+    sidecar.state = Sidecar::State::Unreadable;
+    try {
+        const std::unique_ptr<InputFile> file = files_.openForReading(sidecar.path);
+        const std::int64_t size = file->size();
+        if (size > kMaxSidecarSize) {
+            sidecar.state = Sidecar::State::TooLarge;
+            return sidecar;
+        }
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        if (file->readInto(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()) == bytes.size()) {
+            sidecar.bytes = std::move(bytes);
+            sidecar.state = Sidecar::State::Read;
+        }
+    } catch (const FileError&) {
     }
-    const std::span<const std::uint8_t> bytes = file->read(static_cast<std::size_t>(file->size()));
-    return std::string(bytes.begin(), bytes.end());
+    return sidecar;
 }
 
 ShapefileReader::OpenResult ShapefileReader::open(const std::string& path) {

@@ -29,13 +29,28 @@ public:
     // Opens the .SHP at path and its companions: the path with its last three characters
     // replaced by "SHX" and "DBF", or by "shx" and "dbf" when no upper-case file exists.
     // The optional companions .PRJ and .CPG, named the same way, are read whole when they
-    // are there and can be read; one larger than kMaxSidecarSize counts as absent (no
-    // coordinate system or code page is written at such length).
+    // are there and can be read.
     OpenResult open(const std::string& path);
 
-    // The bytes of the .prj and of the .cpg, when the file has them.
-    const std::optional<std::string>& prj() const { return prj_; }
-    const std::optional<std::string>& cpg() const { return cpg_; }
+    // An optional companion as open() found it: its bytes when it could be read whole.
+    struct Sidecar {
+        enum class State {
+            Absent,
+            Read,
+            Unreadable,  // there, but opening or reading it failed
+            TooLarge,    // larger than kMaxSidecarSize: no coordinate system or code page is
+                         // written at such length
+        };
+        State state = State::Absent;
+        std::string path;
+        std::optional<std::string> bytes;  // when Read
+    };
+
+    // The bytes of the .prj and of the .cpg, when the file has them and they could be read.
+    const std::optional<std::string>& prj() const { return prj_.bytes; }
+    const std::optional<std::string>& cpg() const { return cpg_.bytes; }
+    const Sidecar& prjFile() const { return prj_; }
+    const Sidecar& cpgFile() const { return cpg_; }
 
     static constexpr std::int64_t kMaxSidecarSize = 64 * 1024;
 
@@ -69,7 +84,7 @@ public:
     void releaseAttributes();
 
 private:
-    std::optional<std::string> readSidecar(const std::string& path);
+    Sidecar readSidecar(std::string path);
 
     // Reads size bytes into bytes_; false when the file holds fewer.
     bool readExactly(InputFile& file, std::size_t size);
@@ -92,8 +107,8 @@ private:
     std::uint16_t dbfHeaderLength_ = 0;
     std::uint16_t dbfRecordLength_ = 0;
     DbfFieldList fields_;
-    std::optional<std::string> prj_;
-    std::optional<std::string> cpg_;
+    Sidecar prj_;
+    Sidecar cpg_;
 
     // The bytes of the last read: a view into the file's own buffer, which holds headers,
     // .SHX entries, record headers, contents and .DBF records in turn.

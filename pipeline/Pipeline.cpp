@@ -65,9 +65,10 @@ void Pipeline::close(const MergeWorkspace& workspace, const std::string& folder,
     if (!stops_) {  // the company was never known: both are written now, beside the report
         start(workspace);
     }
-    worker_.post([stops = stops_.get(), routes = routes_.get(), prj = workspace.crs.toWrite(), today] {
-        stops->close(prj, today);
-        routes->close(prj, today);
+    worker_.post([stops = stops_.get(), routes = routes_.get(), stopsPrj = workspace.stopsCrs.toWrite(),
+                  routesPrj = workspace.routesCrs.toWrite(), today] {
+        stops->close(stopsPrj, today);
+        routes->close(routesPrj, today);
     });
 }
 

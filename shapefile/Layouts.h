@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "base/CalendarDate.h"
 #include "base/Geometry.h"
@@ -22,6 +23,26 @@ constexpr std::int32_t kShapefileVersion = 1000;
 constexpr std::int32_t kShapeTypeNull = 0;
 constexpr std::int32_t kShapeTypePoint = 1;
 constexpr std::int32_t kShapeTypePolyline = 3;
+// The name the shapefile format gives a shape type; empty for a value it does not define.
+constexpr std::string_view ShapeTypeName(std::int32_t type) {
+    switch (type) {
+    case 0: return "Null";
+    case 1: return "Point";
+    case 3: return "PolyLine";
+    case 5: return "Polygon";
+    case 8: return "MultiPoint";
+    case 11: return "PointZ";
+    case 13: return "PolyLineZ";
+    case 15: return "PolygonZ";
+    case 18: return "MultiPointZ";
+    case 21: return "PointM";
+    case 23: return "PolyLineM";
+    case 25: return "PolygonM";
+    case 28: return "MultiPointM";
+    case 31: return "MultiPatch";
+    default: return {};
+    }
+}
 constexpr int kMainHeaderSize = 100;
 constexpr std::int32_t kMainHeaderWords = kMainHeaderSize / 2;
 constexpr int kRecordHeaderSize = 8;

@@ -60,11 +60,14 @@ TEST_F(BatchMergeTest, MergesInCommandLineOrder) {
 TEST_F(BatchMergeTest, MessagesAreUtf8OnTheRightStream) {
     files.files[Native("/out/RT_ITIN.SHP")] = {'e'};
     EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp", "-s", "/in/foreign/RT_NODI.shp",
-                   "-r", "/in/missing.shp", "-o", Native("/out")}),
+                   "-r", "/in/a/RT_NODI.shp", "-r", "/in/missing.shp", "-o", Native("/out")}),
               kExitFailure);
     EXPECT_EQ(err.str(),
               "Attenzione: lo shapefile indicato /in/a/RT_NODI.shp risulta gi\xC3\xA0 acquisito\n"
               "errore: /in/foreign/RT_NODI.shp: la fermata \"G1\" non appartiene all'azienda\n"
+              "errore: /in/a/RT_NODI.shp: lo ShapeFile non presenta gli attributi obbligatori di RT_ITIN oppure "
+              "non contiene entit\xC3\xA0 lineari: forma: Point (1), serve PolyLine (3); campo COD_PERC assente; "
+              "campo DESCR assente\n"
               "errore: /in/missing.shp: Non \xC3\xA8 possibile leggere il file RT_ITIN.SHP\n"
               "attenzione: nessuno shapefile RT_ITIN \xC3\xA8 stato acquisito: RT_ITIN non \xC3\xA8 stato scritto "
               "e resta com'era\n");

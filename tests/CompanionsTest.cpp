@@ -65,30 +65,50 @@ TEST_F(CompanionsTest, OneCoordinateSystemIsWrittenByteForByte) {
     EXPECT_TRUE(platform.messages.empty());
     ASSERT_TRUE(workspace.Finish("/out"));
     EXPECT_EQ(Written("RT_NODI.PRJ"), "  " + kMetresPrj + "\r\n");
-    EXPECT_EQ(Written("RT_ITIN.PRJ"), "  " + kMetresPrj + "\r\n");
+    EXPECT_EQ(Written("RT_ITIN.PRJ"), kMetresPrj);  // the routes' own
     // The texts of the outputs are code page 1252, whatever the inputs were.
     EXPECT_EQ(Written("RT_NODI.CPG"), "1252");
     EXPECT_EQ(Written("RT_ITIN.CPG"), "1252");
 }
 
-TEST_F(CompanionsTest, ADifferentCoordinateSystemIsWarnedAndNoneIsWritten) {
+TEST_F(CompanionsTest, EachDatasetHasItsOwnCoordinateSystem) {
     platform.memory.files[JoinPath("/out", "RT_NODI.PRJ")] = {'o', 'l', 'd'};  // an earlier run's
     ASSERT_EQ(AddStops(Stops({{"F1", "", 1, 1}}), "/in/a.shp"), AddOutcome::Acquired);
-    ASSERT_EQ(AddRoutes(
-                  [] {
-                      ShapefileBytes routes = RoutesShapefile({{"R1", "", {{0, 0}}}});
-                      routes.prj = kOtherPrj;
-                      return routes;
-                  }(),
-                  "/in/b.shp"),
-              AddOutcome::Acquired);
-    ASSERT_EQ(AddStops(Stops({{"F2", "", 1, 1}}, kMetresPrj), "/in/c.shp"), AddOutcome::Acquired);
+    // Routes in another system keep it, and are told that they will not meet the stops.
+    ShapefileBytes routes = RoutesShapefile({{"R1", "", {{0, 0}}}});
+    routes.prj = kOtherPrj;
+    ASSERT_EQ(AddRoutes(routes, "/in/b.shp"), AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(Stops({{"F2", "", 1, 1}}, kOtherPrj), "/in/c.shp"), AddOutcome::Acquired);
     EXPECT_EQ(platform.messages,
-              (std::vector<RecordedMessage>{{MessageKind::Warning, Differs("/in/b.shp")}}));
+              (std::vector<RecordedMessage>{
+                  {MessageKind::Warning,
+                   Warning("/in/b.shp",
+                           " ha un sistema di riferimento (.prj) diverso da quello degli shapefile RT_NODI gi\xE0 "
+                           "acquisiti: fermate e percorsi non coincideranno sulla mappa")},
+                  {MessageKind::Warning, Differs("/in/c.shp")}}));
     ASSERT_TRUE(workspace.Finish("/out"));
-    EXPECT_FALSE(IsWritten("RT_NODI.PRJ"));  // mixed data has no one system: the old one goes too
-    EXPECT_FALSE(IsWritten("RT_ITIN.PRJ"));
+    EXPECT_FALSE(IsWritten("RT_NODI.PRJ"));  // mixed stops have no one system: the old one goes too
+    EXPECT_EQ(Written("RT_ITIN.PRJ"), kOtherPrj);
     EXPECT_EQ(Written("RT_NODI.CPG"), "1252");
+}
+
+TEST_F(CompanionsTest, APrjThatCannotBeReadLeavesItsDatasetWithoutOne) {
+    ASSERT_EQ(AddStops(Stops({{"F1", "", 1, 1}}), "/in/a.shp"), AddOutcome::Acquired);
+    Stops({{"F2", "", 1000, 1000}}).install(platform.memory, "/in/b.shp");
+    platform.memory.unreadable.insert("/in/b.PRJ");
+    ASSERT_EQ(workspace.AddStopsFile("/in/b.shp"), AddOutcome::Acquired);
+    ShapefileBytes routes = RoutesShapefile({{"R1", "", {{0, 0}}}});
+    routes.prj = std::string(64 * 1024 + 1, ' ');
+    ASSERT_EQ(AddRoutes(routes, "/in/c.shp"), AddOutcome::Acquired);
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{
+                  "il file .prj /in/b.PRJ non si pu\xF2 leggere: il sistema di riferimento di RT_NODI \xE8 "
+                  "ignoto e nessun suo file .PRJ sar\xE0 scritto",
+                  "il file .prj /in/c.PRJ supera i 64 KiB: il sistema di riferimento di RT_ITIN \xE8 ignoto e "
+                  "nessun suo file .PRJ sar\xE0 scritto"}));
+    ASSERT_TRUE(workspace.Finish("/out"));
+    EXPECT_FALSE(IsWritten("RT_NODI.PRJ"));  // not the other file's system: this one's is unknown
+    EXPECT_FALSE(IsWritten("RT_ITIN.PRJ"));
 }
 
 TEST_F(CompanionsTest, FilesWithoutPrjAreNamedWhenOthersHaveOne) {
@@ -107,7 +127,7 @@ TEST_F(CompanionsTest, LowerCaseCompanionsAreFound) {
     files.install(platform.memory, "/in/lower.shp", "shx", "dbf");
     ASSERT_TRUE(platform.memory.exists("/in/lower.prj"));
     ASSERT_EQ(workspace.AddStopsFile("/in/lower.shp"), AddOutcome::Acquired);
-    EXPECT_EQ(workspace.crs.text, kMetresPrj);
+    EXPECT_EQ(workspace.stopsCrs.text, kMetresPrj);
     EXPECT_EQ(workspace.stopTable.head()->name, "Citt\xE0" + std::string(35, ' '));
 }
 

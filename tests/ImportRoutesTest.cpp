@@ -45,23 +45,24 @@ TEST_F(ImportRoutesTest, RequiredAttributesAndShapeType) {
         {
             {{company, code, text}, 3, true, "standard"},
             {{{"cod_perc", 'C', 20}, {"descr", 'C', 120}, {"AZIENDA", 'N', 7, 1}}, 3, true, "any order"},
-            {{company, code, {"DESCR", 'C', 121}}, 3, false, "description too wide"},
-            {{company, {"COD_PERC", 'C', 21}, text}, 3, false, "code too wide"},
-            {{company, {"COD_PERCOR", 'C', 20}, text}, 3, false, "COD_PERCOR"},
-            {{company, {"COD_FERM", 'C', 10}, text}, 3, false, "a stop code"},
-            {{company, code, text}, 1, false, "points"},
-            {{company, code, text}, 5, false, "polygons"},
-            {{company, code, text}, 13, false, "polylines with heights"},
-            {{company, code, text}, 23, false, "polylines with measures"},
+            {{company, code, {"DESCR", 'C', 121}}, 3, false, "description too wide", "campo DESCR: C(121), serve C(120)"},
+            {{company, {"COD_PERC", 'C', 21}, text}, 3, false, "code too wide", "campo COD_PERC: C(21), serve C(20)"},
+            {{company, {"COD_PERCOR", 'C', 20}, text}, 3, false, "COD_PERCOR", "campo COD_PERC assente"},
+            {{company, {"COD_FERM", 'C', 10}, text}, 3, false, "a stop code", "campo COD_PERC assente"},
+            {{company, code, text}, 1, false, "points", "forma: Point (1), serve PolyLine (3)"},
+            {{company, code, text}, 5, false, "polygons", "forma: Polygon (5), serve PolyLine (3)"},
+            {{company, code, text}, 13, false, "polylines with heights", "forma: PolyLineZ (13), serve PolyLine (3)"},
+            {{company, code, text}, 23, false, "polylines with measures", "forma: PolyLineM (23), serve PolyLine (3)"},
         },
-        /*asRoutes=*/true, kRouteMessages.attributesMissing());
+        /*asRoutes=*/true, kRouteMessages);
 }
 
 TEST_F(ImportRoutesTest, StopsFilePickedAsRoutesIsRefusedBeforeItsFeatures) {
     ShapefileBuilder builder(1, StopFields());
     builder.feature(NullContent(), {"9", "F1", ""});
     EXPECT_EQ(AddRoutes(builder.build()), AddOutcome::Rejected);
-    EXPECT_EQ(platform.texts(), std::vector<std::string>{kRouteMessages.attributesMissing()});
+    EXPECT_EQ(platform.texts(), std::vector<std::string>{kRouteMessages.attributesMissing(
+                                    "forma: Point (1), serve PolyLine (3); campo COD_PERC assente; campo DESCR assente")});
 }
 
 TEST_F(ImportRoutesTest, FeatureMessagesNamePositionsAndParts) {

@@ -27,9 +27,10 @@ struct KindMessages {
     const char* entity;
     const char* named;
 
-    std::string attributesMissing() const {
+    // With why, after a colon and an empty line.
+    std::string attributesMissing(const std::string& reason) const {
         return std::string("lo ShapeFile non presenta gli attributi obbligatori di ") + dataset +
-               " oppure non contiene entit\xE0 " + entities;
+               " oppure non contiene entit\xE0 " + entities + ":\n\n" + reason;
     }
     std::string wrongShape(int i) const {
         return "l'entit\xE0 \"" + std::to_string(i) + "\" non \xE8 di tipo " + entity;
@@ -41,19 +42,21 @@ struct KindMessages {
 inline const KindMessages kStopMessages{"RT_NODI", "puntuali", "puntuale", "la fermata"};
 inline const KindMessages kRouteMessages{"RT_ITIN", "lineari", "lineare", "il percorso"};
 
-// A set of attribute fields and a shape type, and whether a file made of them is merged.
+// A set of attribute fields and a shape type, and whether a file made of them is merged; if
+// not, why, as the refusal says it.
 struct FieldCase {
     std::vector<FieldSpec> fields;
     std::int32_t shapeType;
     bool accepted;
     const char* what;
+    const char* reason = "";
 };
 
 class ImportTest : public ::testing::Test {
 protected:
     // Imports a one-feature file per case (as stops, or as routes) and checks that it is
-    // merged, or refused with exactly the message for missing attributes.
-    void CheckFieldCases(const std::vector<FieldCase>& cases, bool asRoutes, const std::string& missing) {
+    // merged, or refused with exactly the message for missing attributes and its reason.
+    void CheckFieldCases(const std::vector<FieldCase>& cases, bool asRoutes, const KindMessages& kind) {
         int file = 0;
         for (const FieldCase& c : cases) {
             platform.messages.clear();
@@ -68,7 +71,8 @@ protected:
                 asRoutes ? AddRoutes(builder.build(), path) : AddStops(builder.build(), path);
             EXPECT_EQ(outcome, c.accepted ? AddOutcome::Acquired : AddOutcome::Rejected) << c.what;
             EXPECT_EQ(platform.texts(),
-                      c.accepted ? std::vector<std::string>{} : std::vector<std::string>{missing})
+                      c.accepted ? std::vector<std::string>{}
+                                 : std::vector<std::string>{kind.attributesMissing(c.reason)})
                 << c.what;
         }
     }

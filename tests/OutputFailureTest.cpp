@@ -156,7 +156,8 @@ protected:
         workspace.stopTable.add("F2", "Due", 2, 2, workspace.issueLog, "in.shp");
         workspace.routeTable.add("R1", "", PolylineGeometry(2, {{0, 0}, {1, 1}}), workspace.issueLog,
                                  "in.shp");
-        workspace.crs.text = "PROJCS[]";
+        workspace.stopsCrs.text = "PROJCS[]";
+        workspace.routesCrs.text = "PROJCS[]";
     }
 
     // Each set is the earlier one or the complete new one, and nothing else is there.
@@ -282,7 +283,8 @@ TEST_P(OutputFailureTest, WriteFailureEndsFinishAndKeepsEarlierOutputs) {
 }
 
 TEST_P(OutputFailureTest, AnEarlierPrjGoesWithItsDatasetOnly) {
-    workspace.crs.mixed = true;  // the run has no one coordinate system to write
+    workspace.stopsCrs.mixed = true;  // neither dataset has one coordinate system to write
+    workspace.routesCrs.mixed = true;
     ASSERT_TRUE(FinishFailingAt(0));
     EXPECT_FALSE(place->contents().contains("RT_NODI.PRJ"));
     EXPECT_FALSE(place->contents().contains("RT_ITIN.PRJ"));

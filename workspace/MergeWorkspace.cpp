@@ -2,6 +2,7 @@
 
 #include "base/Texts.h"
 #include "platform/PathSeparator.h"
+#include "workspace/DatasetSchema.h"
 
 namespace tramelo {
 
@@ -23,6 +24,14 @@ AddOutcome AddFile(MergeWorkspace& workspace, const std::string& path, AcquiredF
 }
 
 }  // namespace
+
+RunCrs& MergeWorkspace::crsOf(const DatasetSchema& schema) {
+    return &schema == &kStopsSchema ? stopsCrs : routesCrs;
+}
+
+const RunCrs& MergeWorkspace::crsOf(const DatasetSchema& schema) const {
+    return &schema == &kStopsSchema ? stopsCrs : routesCrs;
+}
 
 MergeWorkspace::~MergeWorkspace() {
     if (writeAhead_ != nullptr) {

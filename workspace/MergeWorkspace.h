@@ -51,18 +51,20 @@ enum class OutputOutcome {
     WriteFailed,  // failed while writing; the user was told, the folder is as it was
 };
 
-// What the .prj companions of the accepted files say of the run's coordinate system. No
-// file is refused for it and nothing is reprojected: the outputs carry the one system all
-// files agree on, or none.
+// What the .prj companions of one dataset's accepted files say of its coordinate system. No
+// file is refused for it and nothing is reprojected: the dataset's outputs carry the one
+// system all its files agree on, or none. The stops and the routes are judged apart, since
+// each output .PRJ describes its own dataset's coordinates only.
 struct RunCrs {
     std::optional<std::string> text;      // the .prj bytes of the first accepted file that has one
     bool mixed = false;                   // a later accepted file's .prj says otherwise
+    bool unknown = false;                 // an accepted file's .prj could not be read
     std::vector<std::string> withoutPrj;  // accepted files without one, while none is known yet
 
     // The .prj to write beside the outputs, byte for byte: the first one, when no other
-    // differed.
+    // differed and none was unreadable.
     std::optional<std::string_view> toWrite() const {
-        return text && !mixed ? std::optional<std::string_view>(*text) : std::nullopt;
+        return text && !mixed && !unknown ? std::optional<std::string_view>(*text) : std::nullopt;
     }
 };
 
@@ -130,7 +132,10 @@ public:
     IssueLog issueLog;
     AcquiredFileList acquiredStops;
     AcquiredFileList acquiredRoutes;
-    RunCrs crs;
+    RunCrs stopsCrs;
+    RunCrs routesCrs;
+    RunCrs& crsOf(const DatasetSchema& schema);
+    const RunCrs& crsOf(const DatasetSchema& schema) const;
     // Where the imports stage the features of one file, reused by every file.
     Arena staging;
     // Every path the run was asked to add of each kind, merged or not: no output may

@@ -181,7 +181,8 @@ TEST_F(MergeDlgTest, AStopsPathPickedForRoutesGoesToTheRoutesImport) {
         wxTEST_DIALOG(Click(dialog, CMergeDlg::kAddStopsId);
                       Click(dialog, CMergeDlg::kAddRoutesId), StopsPicker(a), RoutesPicker(a),
                       ExpectMessage(L"lo ShapeFile non presenta gli attributi obbligatori di RT_ITIN "
-                                    L"oppure non contiene entità lineari",
+                                    L"oppure non contiene entità lineari:\n\nforma: Point (1), serve "
+                                    L"PolyLine (3); campo COD_PERC assente; campo DESCR assente",
                                     wxICON_ERROR, [] {
                                         EXPECT_TRUE(wxIsBusy());
                                         // The picker is gone before the import starts.

@@ -81,6 +81,9 @@ std::unique_ptr<InputFile> MemoryFileSystem::openForReading(const std::string& p
     if (found == files.end()) {
         throw FileError(path, "no such file");
     }
+    if (unreadable.contains(path)) {
+        throw FileError(path, "permission denied");
+    }
     return std::make_unique<MemoryInputFile>(found->second);
 }
 

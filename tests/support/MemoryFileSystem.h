@@ -33,6 +33,7 @@ public:
 
     std::map<std::string, std::vector<std::uint8_t>> files;
     std::set<std::string> readOnly;
+    std::set<std::string> unreadable;  // there, but opening them fails
     std::set<std::string> missingFolders;
     std::set<std::string> lockedFolders;  // by a lock of this file system, or by "another run"
     int folderSyncs = 0;

@@ -40,6 +40,21 @@ inline constexpr std::string_view kReasonOr = " o ";
 inline constexpr std::string_view kReasonAbsent = " assente";
 inline constexpr std::string_view kReasonShape = "forma: ";
 inline constexpr std::string_view kReasonNeeded = ", serve ";
+// Why a file's format is wrong, after kIllegalFormat and kReasonBefore: the file (".SHP: "),
+// then what is wrong with it.
+inline constexpr std::string_view kReasonHeaderShort = "intestazione incompleta";
+inline constexpr std::string_view kReasonFileCode = "codice ";
+inline constexpr std::string_view kReasonDbfVersion = "versione ";
+inline constexpr std::string_view kReasonShxShort = "finisce prima della lunghezza dichiarata";
+inline constexpr std::string_view kReasonRecordBefore = "record di ";
+inline constexpr std::string_view kReasonRecordMiddle = " byte, i campi ne occupano ";
+inline constexpr std::string_view kReasonReadError = "errore di lettura";
+inline constexpr std::string_view kReasonRecordMissingBefore = "manca il record dell'entit\xE0" " \"";
+// After "l'entità "i" (kFeatureBefore and the position).
+inline constexpr std::string_view kReasonPastEndAfter = "\" va oltre la fine del file";
+inline constexpr std::string_view kReasonUnreadableAfter = "\" non si pu\xF2" " leggere";
+inline constexpr std::string_view kReasonTooShortMiddle = "\" \xE8" " troppo corta (";
+inline constexpr std::string_view kReasonTooShortAfter = " byte)";
 // Feature messages: the feature's zero-based position or code goes between the pieces.
 inline constexpr std::string_view kFeatureBefore = "l'entit\xE0" " \"";
 inline constexpr std::string_view kNotPointAfter = "\" non \xE8" " di tipo puntuale";

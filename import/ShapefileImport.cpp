@@ -275,20 +275,36 @@ void NoteCoordinateSystem(MergeWorkspace& workspace, const std::string& path, co
 
 enum class Verdict { Merge, Reject, FormatError };
 
+// A format error's message, with why.
+Message FormatError(std::string_view reason) {
+    return Message(MessageKind::Error).text(texts::kIllegalFormat).text(texts::kReasonBefore).text(reason);
+}
+
+// failure: on a format error, why.
 Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetSchema& schema,
                      DatasetImport& dataset, const std::vector<ValueField>& valueFields, CodePage codePage,
-                     std::int32_t& company) {
+                     std::int32_t& company, std::string& failure) {
     const std::int32_t count = reader.recordCount();
     dataset.createBatch(count, reader.heldShapes(), reader.heldAttributes());
     bool rejected = false;
 
+    const auto tooShort = [&failure](std::int32_t i, std::size_t size) {
+        failure = ".SHP: " + ShapefileReader::Feature(i, texts::kReasonTooShortMiddle) +
+                  std::to_string(size) + std::string(texts::kReasonTooShortAfter);
+        return Verdict::FormatError;
+    };
     if (!reader.startGeometryPass()) {
+        failure = reader.failure();
         return Verdict::FormatError;
     }
     for (std::int32_t i = 0; i < count; ++i) {
         std::span<const std::uint8_t> content;
-        if (!reader.nextShape(content) || content.size() < sizeof(std::int32_t)) {
+        if (!reader.nextShape(content)) {
+            failure = reader.failure();
             return Verdict::FormatError;
+        }
+        if (content.size() < sizeof(std::int32_t)) {
+            return tooShort(i, content.size());
         }
         if (getInt32(content.data(), kLittleEndian) != schema.shapeType) {
             platform.showMessage(Message(MessageKind::Error)
@@ -301,13 +317,14 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
         switch (dataset.takeShape(i, content)) {
         case DatasetImport::ShapeResult::Taken: break;
         case DatasetImport::ShapeResult::Refused: rejected = true; break;
-        case DatasetImport::ShapeResult::FormatError: return Verdict::FormatError;
+        case DatasetImport::ShapeResult::FormatError: return tooShort(i, content.size());
         }
     }
 
     // Each file goes once its pass is over: what the batch refers into, it holds itself.
     reader.releaseShapes();
     if (!reader.startAttributePass()) {
+        failure = reader.failure();
         return Verdict::FormatError;
     }
     std::string convertedCode;  // the texts in code page 1252, for a file whose texts are UTF-8
@@ -315,6 +332,7 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
     for (std::int32_t i = 0; i < count; ++i) {
         std::span<const std::uint8_t> record;
         if (!reader.nextAttributes(record)) {
+            failure = reader.failure();
             return Verdict::FormatError;
         }
         std::int32_t recordCompany = -1;
@@ -418,7 +436,7 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
     }
 
     if (!reader.readHeaders()) {
-        ShowError(platform, texts::kIllegalFormat);
+        platform.showMessage(FormatError(reader.failure()));
         return 0;
     }
     const std::vector<ValueField> valueFields = ValueFields(reader.fields(), schema);
@@ -433,8 +451,9 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
     // The company is fixed for the run only if the file is merged.
     std::int32_t company = workspace.companyCode;
     const CodePage codePage = CodePageOf(reader.cpg());
-    switch (ReadFeatures(platform, reader, schema, dataset, valueFields, codePage, company)) {
-    case Verdict::FormatError: ShowError(platform, texts::kIllegalFormat); return 0;
+    std::string failure;
+    switch (ReadFeatures(platform, reader, schema, dataset, valueFields, codePage, company, failure)) {
+    case Verdict::FormatError: platform.showMessage(FormatError(failure)); return 0;
     case Verdict::Reject: return 0;
     case Verdict::Merge: break;
     }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "base/Texts.h"
 #include "shapefile/ByteOrder.h"
 #include "shapefile/Companions.h"
 #include "shapefile/Layouts.h"
+#include "workspace/Message.h"
 
 namespace tramelo {
 
@@ -66,22 +68,33 @@ bool ShapefileReader::readExactly(InputFile& file, std::size_t size) {
     return bytes_.size() == size;
 }
 
+bool ShapefileReader::fail(std::string_view file, std::string what) {
+    failure_ = std::string(file).append(": ").append(what);
+    return false;
+}
+
 bool ShapefileReader::readHeaders() {
+    const auto badCode = [](std::int32_t code) {
+        return std::string(texts::kReasonFileCode)
+            .append(DecimalText(code))
+            .append(texts::kReasonNeeded)
+            .append(DecimalText(kShapefileCode));
+    };
     if (!readExactly(*shp_, MainHeader::kSize)) {
-        return false;
+        return fail(kShp, std::string(texts::kReasonHeaderShort));
     }
     const MainHeader shpHeader = MainHeader::decode(bytes_.data());
     if (shpHeader.fileCode != kShapefileCode) {
-        return false;
+        return fail(kShp, badCode(shpHeader.fileCode));
     }
     shapeType_ = shpHeader.shapeType;
 
     if (!readExactly(*shx_, MainHeader::kSize)) {
-        return false;
+        return fail(kShx, std::string(texts::kReasonHeaderShort));
     }
     const MainHeader shxHeader = MainHeader::decode(bytes_.data());
     if (shxHeader.fileCode != kShapefileCode) {
-        return false;
+        return fail(kShx, badCode(shxHeader.fileCode));
     }
     shxLengthWords_ = shxHeader.fileLengthWords;
 
@@ -90,17 +103,20 @@ bool ShapefileReader::readHeaders() {
     recordCount_ = 0;
     for (std::int64_t position = kMainHeaderWords; position < shxLengthWords_; position += kShxEntryWords) {
         if (!readExactly(*shx_, ShxEntry::kSize)) {
-            return false;
+            return fail(kShx, std::string(texts::kReasonShxShort));
         }
         ++recordCount_;
     }
 
     if (!readExactly(*dbf_, DbfHeader::kSize)) {
-        return false;
+        return fail(kDbf, std::string(texts::kReasonHeaderShort));
     }
     const DbfHeader dbfHeader = DbfHeader::decode(bytes_.data());
     if (dbfHeader.version != kDbfVersion) {
-        return false;
+        return fail(kDbf, std::string(texts::kReasonDbfVersion)
+                              .append(DecimalText(dbfHeader.version))
+                              .append(texts::kReasonNeeded)
+                              .append(DecimalText(kDbfVersion)));
     }
     dbfHeaderLength_ = dbfHeader.headerLength;
     dbfRecordLength_ = dbfHeader.recordLength;
@@ -109,7 +125,7 @@ bool ShapefileReader::readHeaders() {
     for (int position = DbfHeader::kSize; position < dbfHeaderLength_ - 1;
          position += DbfFieldDescriptor::kSize) {
         if (!readExactly(*dbf_, DbfFieldDescriptor::kSize)) {
-            return false;
+            return fail(kDbf, std::string(texts::kReasonHeaderShort));
         }
         fields_.appendDescriptor(DbfFieldDescriptor::decode(bytes_.data()));
     }
@@ -121,9 +137,12 @@ bool ShapefileReader::startGeometryPass() {
     // Values must never come from bytes that were not read: a record shorter than its
     // fields is a malformed file.
     if (dbfRecordLength_ < 1 + totalWidth) {
-        return false;
+        return fail(kDbf, std::string(texts::kReasonRecordBefore)
+                              .append(DecimalText(dbfRecordLength_))
+                              .append(texts::kReasonRecordMiddle)
+                              .append(DecimalText(1 + totalWidth)));
     }
-    return shx_->seek(MainHeader::kSize) == MainHeader::kSize;
+    return shx_->seek(MainHeader::kSize) == MainHeader::kSize || fail(kShx, std::string(texts::kReasonReadError));
 }
 
 bool ShapefileReader::nextEntries(InputFile& file, std::span<const std::uint8_t>& chunk, bool& ended,
@@ -142,23 +161,28 @@ bool ShapefileReader::nextEntries(InputFile& file, std::span<const std::uint8_t>
     return chunk.size() >= size;
 }
 
+// "l'entità "i"" and what of it.
+std::string ShapefileReader::Feature(std::int32_t i, std::string_view after) {
+    return std::string(texts::kFeatureBefore).append(DecimalText(i)).append(after);
+}
+
 bool ShapefileReader::nextShape(std::span<const std::uint8_t>& content) {
     if (!nextEntries(*shx_, shxChunk_, shxEnded_, ShxEntry::kSize, recordCount_ - shapesRead_)) {
-        return false;
+        return fail(kShx, std::string(texts::kReasonShxShort));
     }
     const ShxEntry entry = ShxEntry::decode(shxChunk_.data());
     shxChunk_ = shxChunk_.subspan(ShxEntry::kSize);
-    ++shapesRead_;
+    const std::int32_t feature = shapesRead_++;
     const std::int64_t offset = std::int64_t{entry.offsetWords} * 2;
     const std::int64_t contentSize = std::int64_t{entry.contentLengthWords} * 2;
     // Checked before anything is allocated: a few hostile bytes must not ask for gigabytes.
     if (offset < 0 || contentSize < 0 || offset + RecordHeader::kSize + contentSize > shp_->size()) {
-        return false;
+        return fail(kShp, Feature(feature, texts::kReasonPastEndAfter));
     }
     // The record header is not used: the entry's content length governs.
     if (shp_->seek(offset) != offset ||
         !readExactly(*shp_, RecordHeader::kSize + static_cast<std::size_t>(contentSize))) {
-        return false;
+        return fail(kShp, Feature(feature, texts::kReasonUnreadableAfter));
     }
     content = bytes_.subspan(RecordHeader::kSize);
     return true;
@@ -178,12 +202,12 @@ void ShapefileReader::releaseAttributes() {
 }
 
 bool ShapefileReader::startAttributePass() {
-    return dbf_->seek(dbfHeaderLength_) == dbfHeaderLength_;
+    return dbf_->seek(dbfHeaderLength_) == dbfHeaderLength_ || fail(kDbf, std::string(texts::kReasonReadError));
 }
 
 bool ShapefileReader::nextAttributes(std::span<const std::uint8_t>& record) {
     if (!nextEntries(*dbf_, dbfChunk_, dbfEnded_, dbfRecordLength_, recordCount_ - recordsRead_)) {
-        return false;
+        return fail(kDbf, std::string(texts::kReasonRecordMissingBefore).append(DecimalText(recordsRead_)).append("\""));
     }
     record = dbfChunk_.first(dbfRecordLength_);
     dbfChunk_ = dbfChunk_.subspan(dbfRecordLength_);

@@ -6,7 +6,8 @@
 //
 // It judges only the format: a method returning false has met a short read, a wrong file
 // code or version, a seek landing elsewhere, or a size that reaches past what the file
-// holds. What the records mean is the importers' business.
+// holds, and failure() then says which, in a few words. What the records mean is the
+// importers' business.
 
 #include <cstdint>
 #include <memory>
@@ -83,8 +84,20 @@ public:
     // Closes the .DBF once the attribute pass is over.
     void releaseAttributes();
 
+    // What the last method that returned false met, naming the file: ".SHX: ...".
+    const std::string& failure() const { return failure_; }
+
+    // "l'entità "i"" followed by after.
+    static std::string Feature(std::int32_t i, std::string_view after);
+
 private:
     Sidecar readSidecar(std::string path);
+    // Notes why the format is wrong; returns false.
+    bool fail(std::string_view file, std::string what);
+
+    static constexpr std::string_view kShp = ".SHP";
+    static constexpr std::string_view kShx = ".SHX";
+    static constexpr std::string_view kDbf = ".DBF";
 
     // Reads size bytes into bytes_; false when the file holds fewer.
     bool readExactly(InputFile& file, std::size_t size);
@@ -118,6 +131,7 @@ private:
     std::span<const std::uint8_t> dbfChunk_;
     bool shxEnded_ = false;
     bool dbfEnded_ = false;
+    std::string failure_;
     std::int32_t shapesRead_ = 0;
     std::int32_t recordsRead_ = 0;
 };

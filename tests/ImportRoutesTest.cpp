@@ -150,7 +150,9 @@ TEST_F(ImportRoutesTest, PolylinesShorterThanTheyClaimAreFormatErrors) {
         ShapefileBuilder builder(3, RouteFields());
         builder.feature(bad, {"7", "R1", ""});
         EXPECT_EQ(AddRoutes(builder.build()), AddOutcome::Rejected);
-        EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+        EXPECT_EQ(platform.texts(), std::vector<std::string>{IllegalFormat(
+                                        ".SHP: l'entit\xE0 \"0\" \xE8 troppo corta (" +
+                                        std::to_string(bad.size()) + " byte)")});
     }
     ExpectUntouched();
 }

@@ -73,13 +73,16 @@ TEST_F(ImportStopsTest, CompanionsAreFoundUnderEitherLetterCase) {
 }
 
 // Whichever of the three files ends early, wherever it ends: in a header, among the
-// descriptors, in an index entry or a record. Only the .DBF's end-of-file byte is never read.
+// descriptors, in an index entry or a record; the message names the file. Only the .DBF's
+// end-of-file byte is never read.
 TEST_F(ImportStopsTest, EveryTruncatedFileIsAFormatError) {
     const ShapefileBytes valid = StopsShapefile({{"F1", "Uno", 1, 1}, {"F2", "Due", 2, 2}});
     const auto tryFiles = [&](const ShapefileBytes& files, const char* which, std::size_t size) {
         platform.messages.clear();
         EXPECT_EQ(AddStops(files), AddOutcome::Rejected) << which << " cut to " << size;
-        EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat}) << which << " cut to " << size;
+        ASSERT_EQ(platform.texts().size(), 1u) << which << " cut to " << size;
+        EXPECT_TRUE(platform.texts()[0].starts_with(IllegalFormat(std::string(which) + ": ")))
+            << which << " cut to " << size << ": " << platform.texts()[0];
     };
     for (std::size_t size = 0; size < valid.shp.size(); ++size) {
         ShapefileBytes files = valid;
@@ -111,7 +114,9 @@ TEST_F(ImportStopsTest, WrongCodesAndVersionsAreFormatErrors) {
     for (const ShapefileBytes& files : broken) {
         EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
     }
-    EXPECT_EQ(platform.texts(), std::vector<std::string>(3, kIllegalFormat));
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{IllegalFormat(".SHP: codice 9995, serve 9994"),
+                                                          IllegalFormat(".SHX: codice 170328064, serve 9994"),
+                                                          IllegalFormat(".DBF: versione 131, serve 3")}));
     ExpectUntouched();
 }
 
@@ -133,7 +138,8 @@ TEST_F(ImportStopsTest, ShxLengthCountsTheFeatures) {
     // An entry that begins before the stated length must be there in full.
     SetInt32(files.shx, 24, 59, 'B');
     EXPECT_EQ(AddStops(files, "/in/d.shp"), AddOutcome::Rejected);
-    EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+    EXPECT_EQ(platform.texts(),
+              std::vector<std::string>{IllegalFormat(".SHX: finisce prima della lunghezza dichiarata")});
 }
 
 TEST_F(ImportStopsTest, DbfRecordCountIsNeverCompared) {
@@ -150,7 +156,8 @@ TEST_F(ImportStopsTest, DbfRecordCountIsNeverCompared) {
     ShapefileBytes fewer = files;
     fewer.dbf.resize(DbfRecordOffset(fewer.dbf, 1) + 10);  // the second record is cut short
     EXPECT_EQ(AddStops(fewer, "/in/c.shp"), AddOutcome::Rejected);
-    EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+    EXPECT_EQ(platform.texts(),
+              std::vector<std::string>{IllegalFormat(".DBF: manca il record dell'entit\xE0 \"1\"")});
 }
 
 TEST_F(ImportStopsTest, RequiredAttributesAndShapeType) {
@@ -342,10 +349,15 @@ TEST_F(ImportStopsTest, SizesThatReachPastTheFileAreFormatErrors) {
     SetInt32(broken[3].shx, 112, -10, 'B');         // negative content length
     SetInt32(broken[4].shx, 108, 64 + 1, 'B');      // the last record would end past the file
     SetInt32(broken[5].shx, 112, 8, 'B');           // a point content of 16 bytes
-    for (const ShapefileBytes& files : broken) {
+    const std::string pastEnd = ".SHP: l'entit\xE0 \"1\" va oltre la fine del file";
+    const std::vector<std::string> reasons(5, pastEnd);
+    for (std::size_t i = 0; i < broken.size(); ++i) {
         platform.messages.clear();
-        EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
-        EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+        EXPECT_EQ(AddStops(broken[i]), AddOutcome::Rejected);
+        EXPECT_EQ(platform.texts(),
+                  std::vector<std::string>{IllegalFormat(
+                      i < reasons.size() ? reasons[i] : ".SHP: l'entit\xE0 \"1\" \xE8 troppo corta (16 byte)")})
+            << i;
     }
     ExpectUntouched();
 }
@@ -354,7 +366,8 @@ TEST_F(ImportStopsTest, DbfRecordShorterThanItsFieldsIsAFormatError) {
     ShapefileBytes files = StopsShapefile({{"F1", "Uno", 1, 1}});
     files.dbf[10] = 55;  // one byte less than the 1 + 55 the fields need
     EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
-    EXPECT_EQ(platform.texts(), std::vector<std::string>{kIllegalFormat});
+    EXPECT_EQ(platform.texts(),
+              std::vector<std::string>{IllegalFormat(".DBF: record di 55 byte, i campi ne occupano 56")});
 
     // A longer record is fine: the bytes past the fields are skipped.
     ShapefileBuilder builder(1,
@@ -370,7 +383,9 @@ TEST_F(ImportStopsTest, FormatErrorAfterFeatureMessagesEndsTheImport) {
     ShapefileBytes files = builder.build();
     files.shp.resize(files.shp.size() - 1);  // the second record is cut short
     EXPECT_EQ(AddStops(files), AddOutcome::Rejected);
-    EXPECT_EQ(platform.texts(), (std::vector<std::string>{kStopMessages.wrongShape(0), kIllegalFormat}));
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{kStopMessages.wrongShape(0),
+                                        IllegalFormat(".SHP: l'entit\xE0 \"1\" va oltre la fine del file")}));
     ExpectUntouched();
 }
 

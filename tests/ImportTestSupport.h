@@ -18,6 +18,10 @@ namespace tramelo::testing {
 
 inline constexpr char kIllegalFormat[] =
     "lo ShapeFile presenta un formato illegale oppure si \xE8 verificato un errore di lettura";
+// With why, after a colon and an empty line.
+inline std::string IllegalFormat(const std::string& reason) {
+    return std::string(kIllegalFormat) + ":\n\n" + reason;
+}
 
 // The messages that name a kind of dataset: stops ("RT_NODI", "puntuali", "puntuale", "la
 // fermata") or routes ("RT_ITIN", "lineari", "lineare", "il percorso").

@@ -162,12 +162,24 @@ public:
 
 private:
     // The message as one line of UTF-8: the line breaks that set a box's path apart become a
-    // space, and a control character in a path '?', so that no path can break a line or drive
-    // the terminal.
+    // space, and a control character in a path or in a code read from a file '?', so that
+    // neither can break a line or drive the terminal.
     static std::string OneLine(const Message& message) {
         std::string line;
         for (const Message::Piece& piece : message.pieces()) {
-            line += piece.isPath ? WithoutControlCharacters(piece.bytes) : Cp1252ToUtf8(piece.bytes);
+            if (piece.isPath) {
+                line += WithoutControlCharacters(piece.bytes);
+                continue;
+            }
+            // A line break joins lines as the fixed texts' do; any other control character came
+            // from a file.
+            std::string text = Cp1252ToUtf8(piece.bytes);
+            for (char& c : text) {
+                if (c != '\n' && (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)) {
+                    c = '?';
+                }
+            }
+            line += text;
         }
         std::string joined;
         for (const char c : line) {

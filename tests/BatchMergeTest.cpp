@@ -82,11 +82,16 @@ TEST_F(BatchMergeTest, RepeatedPathOnlyWarns) {
     EXPECT_NE(err.str().find("risulta gi\xC3\xA0 acquisito"), std::string::npos);
 }
 
-// A line break or an escape in a path would forge a line or drive the terminal.
-TEST_F(BatchMergeTest, ControlCharactersOfPathsShowAsQuestionMarks) {
-    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/x\nerrore: y\x1B[2J.shp", "-o", Native("/out")}),
+// A line break or an escape in a path, or in a code read from a file, would forge a line or
+// drive the terminal.
+TEST_F(BatchMergeTest, ControlCharactersShowAsQuestionMarks) {
+    StopsShapefile({{"G\n1\x1B[2J", "", 1, 1, 9}}).install(files, "/in/c/RT_NODI.shp");
+    EXPECT_EQ(Run({"-s", "/in/a/RT_NODI.shp", "-s", "/in/x\nerrore: y\x1B[2J.shp", "-s", "/in/c/RT_NODI.shp",
+                   "-o", Native("/out")}),
               kExitFailure);
-    EXPECT_EQ(err.str(), "errore: /in/x?errore: y?[2J.shp: Non \xC3\xA8 possibile leggere il file RT_NODI.SHP\n");
+    EXPECT_EQ(err.str(),
+              "errore: /in/x?errore: y?[2J.shp: Non \xC3\xA8 possibile leggere il file RT_NODI.SHP\n"
+              "errore: /in/c/RT_NODI.shp: la fermata \"G 1?[2J\" non appartiene all'azienda\n");
 }
 
 TEST_F(BatchMergeTest, NothingToWriteWritesNothing) {

@@ -243,45 +243,90 @@ std::optional<double> NumberAt(const Node* node, std::size_t i) {
     return node->items[i].number;
 }
 
-// Datum names, normalised (ESRI's without "D_"), that name one datum as it is known: ESRI's
-// short names and the names of older EPSG releases as OGC's. A name that both dialects
-// share needs no entry. The prime meridian is compared on its own, so NTF (Paris) is NTF.
+// ESRI's datum names (without "D_"), normalised, that none of the forms of DatumNames
+// relates to OGC's, and other tools' spellings of WGS 84.
 std::string DatumAlias(std::string name) {
     static const std::map<std::string, std::string, std::less<>> aliases = {
         {"wgs84", "wgs1984"},
         {"wgs72", "wgs1972"},
-        {"northamerican1983", "northamericandatum1983"},
-        {"northamerican1927", "northamericandatum1927"},
         {"northamerican1983harn", "nad83highaccuracyreferencenetwork"},
-        {"northamerican19832011", "nad83nationalspatialreferencesystem2011"},
+        {"nad19832011", "nad83nationalspatialreferencesystem2011"},
         {"northamerican1983csrs", "nad83canadianspatialreferencesystem"},
-        {"etrs1989", "europeanterrestrialreferencesystem1989"},
-        {"european1950", "europeandatum1950"},
-        {"european1979", "europeandatum1979"},
-        {"osgb1936", "ordnancesurveyofgreatbritain1936"},
         {"rgf1993", "reseaugeodesiquefrancais1993v1"},
         {"reseaugeodesiquefrancais1993", "reseaugeodesiquefrancais1993v1"},
-        {"ntf", "nouvelletriangulationfrancaise"},
-        {"nouvelletriangulationfrancaiseparis", "nouvelletriangulationfrancaise"},
         {"sjtsk", "systemoftheunifiedtrigonometricalcadastralnetwork"},
         {"belge1972", "reseaunationalbelge1972"},
-        {"gda1994", "geocentricdatumofaustralia1994"},
-        {"gda2020", "geocentricdatumofaustralia2020"},
-        {"nzgd2000", "newzealandgeodeticdatum2000"},
-        {"jgd2000", "japanesegeodeticdatum2000"},
-        {"jgd2011", "japanesegeodeticdatum2011"},
+        {"israel", "israel1993"},
         {"sirgas2000", "sistemadereferenciageocentricoparalasamericas2000"},
-        {"deutscheshauptdreiecksnetz", "deutscheshauptdreiecksnetz"},
+        {"posgar1994", "posicionesgeodesicasargentinas1994"},
+        {"newzealand1949", "newzealandgeodeticdatum1949"},
+        {"rgr1992", "reseaugeodesiquedelareunion1992"},
+        {"magna", "marcogeocentriconacionaldereferencia"},
+        {"reseaugeodesiquedenouvellecaledonie199193", "reseaugeodesiquedenouvellecaledonie9193"},
+        {"lithuania1994", "lithuania1994etrs89"},
+        {"twd1997", "taiwandatum1997"},
+        {"korea2000", "geocentricdatumofkorea"},
     };
     const auto found = aliases.find(name);
     return found == aliases.end() ? name : found->second;
 }
 
-std::string DatumName(std::string_view name) {
+// The forms under which a datum's name matches the other dialect's: ESRI shortens OGC's
+// names by dropping "Datum" (North_American_Datum_1983, D_North_American_1983), by initials
+// (European_Terrestrial_Reference_System_1989, D_ETRS_1989; Ordnance_Survey_of_Great_Britain_
+// 1936, D_OSGB_1936) and by leaving out the prime meridian that OGC appends
+// (Nouvelle_Triangulation_Francaise_Paris, D_NTF), which is compared on its own.
+std::vector<std::string> DatumNames(std::string_view name, std::string_view primeMeridian) {
     if (name.size() > 2 && Upper(name[0]) == 'D' && name[1] == '_') {
         name.remove_prefix(2);
     }
-    return DatumAlias(Normalised(name));
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : name) {
+        if (IsLetter(c) || IsDigit(c) || c == '+') {
+            word += Lower(c);
+        } else if (!word.empty()) {
+            words.push_back(std::move(word));
+            word.clear();
+        }
+    }
+    if (!word.empty()) {
+        words.push_back(std::move(word));
+    }
+    const std::string meridian = Normalised(primeMeridian);
+    if (words.size() > 1 && words.back() == meridian) {
+        words.pop_back();
+    }
+    std::string whole;
+    std::string withoutDatum;
+    std::string initials;
+    int spelled = 0;
+    for (const std::string& w : words) {
+        whole += w;
+        if (w != "datum") {
+            withoutDatum += w;
+        }
+        if (IsDigit(w.front())) {
+            initials += w;
+        } else if (w != "of" && w != "the" && w != "de" && w != "para" && w != "las") {
+            initials += w.front();
+            ++spelled;
+        }
+    }
+    std::vector<std::string> names = {DatumAlias(whole), DatumAlias(withoutDatum)};
+    if (spelled > 1) {
+        names.push_back(initials);
+    }
+    return names;
+}
+
+bool SameDatumName(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    for (const std::string& name : a) {
+        if (std::find(b.begin(), b.end(), name) != b.end()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // One name per method, OGC's where it has one; others keep their normalised name.
@@ -320,6 +365,8 @@ std::string MethodName(std::string_view name) {
         {"equidistantcylindrical", "equirectangular"},
         {"platecarree", "equirectangular"},
         {"krovak", "krovak"},
+        {"cylindricalequalarea", "cylindrical_equal_area"},
+        {"behrmann", "cylindrical_equal_area"},
     };
     const std::string key = Normalised(name);
     const auto found = methods.find(key);
@@ -373,7 +420,6 @@ bool ParseGeographic(const Tree& tree, const Node& geogcs, CoordinateSystem& cs)
     if (datumName == nullptr || !a || !rf || *a <= 0 || *rf < 0) {
         return false;
     }
-    cs.datum = DatumName(*datumName);
     cs.semiMajorAxis = *a;
     cs.inverseFlattening = *rf;
     const Node* unit = tree.child(geogcs, "UNIT");
@@ -385,6 +431,8 @@ bool ParseGeographic(const Tree& tree, const Node& geogcs, CoordinateSystem& cs)
     // in a system in grads).
     const Node* primem = tree.child(geogcs, "PRIMEM");
     cs.primeMeridian = primem ? NumberAt(primem, 1).value_or(0) : 0;
+    const std::string* meridianName = primem ? TextAt(*primem, 0) : nullptr;
+    cs.datumNames = DatumNames(*datumName, meridianName ? *meridianName : std::string_view());
     return true;
 }
 
@@ -502,7 +550,22 @@ bool ParseProjected(const Tree& tree, const Node& projcs, CoordinateSystem& cs) 
         }
         parameters.emplace(ParameterName(*name), *value);  // the first of two of a name counts
     }
+    if (Normalised(*method) == "behrmann" && !HasParameter(parameters, "standard_parallel_1")) {
+        parameters["standard_parallel_1"] = 30;  // what makes the equal-area cylinder Behrmann's
+    }
     NormaliseMethod(tree, projcs, cs, parameters);
+    // Directions and longitudes a turn apart are one (an azimuth of 337.25556 is -22.74444).
+    const double halfTurn = std::acos(-1.0) / cs.angularUnit;
+    for (const char* angle : {"azimuth", "rectified_grid_angle", "central_meridian"}) {
+        const auto found = parameters.find(angle);
+        if (found != parameters.end()) {
+            double& value = found->second;
+            value = std::remainder(value, 2 * halfTurn);
+            if (value < -halfTurn * (1 - kTolerance)) {  // -180 is 180, in units that hold pi inexactly
+                value += 2 * halfTurn;
+            }
+        }
+    }
     for (auto& [name, value] : parameters) {
         cs.parameters.push_back({name, value});
     }
@@ -555,7 +618,7 @@ std::optional<CoordinateSystem> CoordinateSystem::Parse(std::string_view prj) {
 }
 
 bool CoordinateSystem::sameAs(const CoordinateSystem& other) const {
-    if (projected != other.projected || datum != other.datum || !Near(semiMajorAxis, other.semiMajorAxis) ||
+    if (projected != other.projected || !SameDatumName(datumNames, other.datumNames) || !Near(semiMajorAxis, other.semiMajorAxis) ||
         !Near(inverseFlattening, other.inverseFlattening) || !Near(primeMeridian, other.primeMeridian) ||
         !Near(angularUnit, other.angularUnit)) {
         return false;

@@ -28,7 +28,10 @@ struct CoordinateSystem {
     };
 
     bool projected = false;
-    std::string datum;                 // normalised name
+    // The datum's name in the normalised forms that match across dialects (as written, without
+    // "Datum", by initials); two names are one when a form of each is the same. Two datums
+    // on one ellipsoid (NAD83, ETRS89) are told apart by name only.
+    std::vector<std::string> datumNames;
     double semiMajorAxis = 0;          // metres
     double inverseFlattening = 0;      // 0 for a sphere
     double primeMeridian = 0;          // degrees east of Greenwich

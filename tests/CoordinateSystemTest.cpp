@@ -144,11 +144,43 @@ TEST(CoordinateSystemTest, EsriAndOgcNamesOfOneMethodAreOne) {
          projcs("Krovak", R"(PARAMETER["Azimuth",30],PARAMETER["X_Scale",1],PARAMETER["XY_Plane_Rotation",0])"), true},
         {projcs("Transverse_Mercator", R"(PARAMETER["central_meridian",9])"),
          projcs("Gauss_Kruger", R"(PARAMETER["Central_Meridian",9])"), true},
+        {projcs("Hotine_Oblique_Mercator", R"(PARAMETER["azimuth",337.25556],PARAMETER["central_meridian",180])"),
+         projcs("Hotine_Oblique_Mercator_Azimuth_Natural_Origin",
+                R"(PARAMETER["Azimuth",-22.74444],PARAMETER["Central_Meridian",-180])"),
+         true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(SameCoordinateSystem(c.a, c.b), c.same) << c.a << "\n" << c.b;
         EXPECT_EQ(SameCoordinateSystem(c.b, c.a), c.same) << c.b << "\n" << c.a;
     }
+}
+
+TEST(CoordinateSystemTest, DatumNamesMatchAcrossDialects) {
+    const auto geogcs = [](const std::string& datum, const std::string& meridian) {
+        return R"(GEOGCS["g",DATUM[")" + datum + R"(",SPHEROID["s",6378137,298.257222101]],PRIMEM[")" + meridian +
+               R"(",0],UNIT["d",0.0174532925199433]])";
+    };
+    struct Case {
+        std::string ogc;
+        std::string esri;
+        bool same;
+    };
+    const Case cases[] = {
+        {"North_American_Datum_1983", "D_North_American_1983", true},
+        {"European_Terrestrial_Reference_System_1989", "D_ETRS_1989", true},
+        {"Militar-Geographische_Institut", "D_MGI", true},
+        {"Reseau_Geodesique_Francais_1993_v1", "D_RGF_1993", true},
+        {"WGS84", "D_WGS_1984", true},
+        {"North_American_Datum_1983", "D_ETRS_1989", false},
+        {"Rete_Dinamica_Nazionale_2008", "D_ETRS_1989", false},
+        {"CH1903+", "D_CH1903", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SameCoordinateSystem(geogcs(c.ogc, "Greenwich"), geogcs(c.esri, "Greenwich")), c.same) << c.esri;
+        EXPECT_EQ(SameCoordinateSystem(geogcs(c.esri, "Greenwich"), geogcs(c.ogc, "Greenwich")), c.same) << c.esri;
+    }
+    // The prime meridian that OGC's name ends with (ESRI's leaves it out) is compared as a number.
+    EXPECT_TRUE(SameCoordinateSystem(geogcs("Nouvelle_Triangulation_Francaise_Paris", "Paris"), geogcs("D_NTF", "Paris")));
 }
 
 // What cannot be parsed is compared as text, a byte-order mark and outer white space aside.

@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
         Write(output / "decoding" / ("seed-" + std::to_string(n++)), files.shp);
         Write(output / "decoding" / ("seed-" + std::to_string(n++)), files.dbf);
         if (files.prj) {
-            Write(output / "wkt" / ("seed-" + std::to_string(n++)), Bytes(files.prj->begin(), files.prj->end()));
+            Write(output / "wkt" / ("seed-" + std::to_string(n++)),
+                  Bytes(files.prj->begin(), files.prj->end()));
         }
     };
 

@@ -21,10 +21,18 @@ constexpr double kDegree = 0.0174532925199433;  // radians, as WKT writes it
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string_view WithoutMark(std::string_view text) {
     if (text.starts_with(kByteOrderMark)) {
@@ -463,7 +471,8 @@ void NormaliseMethod(const Tree& tree, const Node& projcs, CoordinateSystem& cs,
         if (const Node* extension = tree.child(projcs, "EXTENSION")) {
             const std::string* proj = TextAt(*extension, 1);
             if (proj != nullptr && proj->find("+proj=merc") != std::string::npos &&
-                proj->find("+a=6378137 ") != std::string::npos && proj->find("+b=6378137 ") != std::string::npos) {
+                proj->find("+a=6378137 ") != std::string::npos &&
+                proj->find("+b=6378137 ") != std::string::npos) {
                 cs.method = "pseudo_mercator";
             }
         }
@@ -497,7 +506,8 @@ void NormaliseMethod(const Tree& tree, const Node& projcs, CoordinateSystem& cs,
             p["latitude_of_origin"] = p["standard_parallel_1"];
             p.erase("standard_parallel_1");
         }
-    } else if (cs.method == "hotine_oblique_mercator" || cs.method == "hotine_oblique_mercator_azimuth_center") {
+    } else if (cs.method == "hotine_oblique_mercator" ||
+               cs.method == "hotine_oblique_mercator_azimuth_center") {
         // ESRI's rectified skew orthomorphic calls the rectified grid angle a rotation; where
         // the angle is left out it is the azimuth.
         if (HasParameter(p, "xy_plane_rotation")) {
@@ -512,7 +522,8 @@ void NormaliseMethod(const Tree& tree, const Node& projcs, CoordinateSystem& cs,
         // (EPSG:5513 or 5514): ESRI tells by a scale and rotation of the plane, OGC by its
         // axes; without either, as PROJ reads it, the classic one.
         bool eastNorth = false;
-        if (HasParameter(p, "x_scale") || HasParameter(p, "y_scale") || HasParameter(p, "xy_plane_rotation")) {
+        if (HasParameter(p, "x_scale") || HasParameter(p, "y_scale") ||
+            HasParameter(p, "xy_plane_rotation")) {
             eastNorth = ParameterOr(p, "x_scale", 1) < 0 && Near(ParameterOr(p, "xy_plane_rotation", 0), 90);
         } else if (const Node* axis = tree.child(projcs, "AXIS")) {
             const Item* direction = axis->items.size() > 1 ? &axis->items[1] : nullptr;
@@ -618,9 +629,9 @@ std::optional<CoordinateSystem> CoordinateSystem::Parse(std::string_view prj) {
 }
 
 bool CoordinateSystem::sameAs(const CoordinateSystem& other) const {
-    if (projected != other.projected || !SameDatumName(datumNames, other.datumNames) || !Near(semiMajorAxis, other.semiMajorAxis) ||
-        !Near(inverseFlattening, other.inverseFlattening) || !Near(primeMeridian, other.primeMeridian) ||
-        !Near(angularUnit, other.angularUnit)) {
+    if (projected != other.projected || !SameDatumName(datumNames, other.datumNames) ||
+        !Near(semiMajorAxis, other.semiMajorAxis) || !Near(inverseFlattening, other.inverseFlattening) ||
+        !Near(primeMeridian, other.primeMeridian) || !Near(angularUnit, other.angularUnit)) {
         return false;
     }
     return !projected || (method == other.method && Near(linearUnit, other.linearUnit) &&

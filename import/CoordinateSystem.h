@@ -32,14 +32,14 @@ struct CoordinateSystem {
     // "Datum", by initials); two names are one when a form of each is the same. Two datums
     // on one ellipsoid (NAD83, ETRS89) are told apart by name only.
     std::vector<std::string> datumNames;
-    double semiMajorAxis = 0;          // metres
-    double inverseFlattening = 0;      // 0 for a sphere
-    double primeMeridian = 0;          // degrees east of Greenwich
-    double angularUnit = 0;            // radians per unit
+    double semiMajorAxis = 0;      // metres
+    double inverseFlattening = 0;  // 0 for a sphere
+    double primeMeridian = 0;      // degrees east of Greenwich
+    double angularUnit = 0;        // radians per unit
     // Projected systems only:
-    std::string method;                // normalised, one name per method
-    std::vector<Parameter> parameters; // sorted by name, names unique
-    double linearUnit = 0;             // metres per unit
+    std::string method;                 // normalised, one name per method
+    std::vector<Parameter> parameters;  // sorted by name, names unique
+    double linearUnit = 0;              // metres per unit
 
     // The system that prj describes; nothing when it is not WKT1 of a geographic or
     // projected system, or is malformed. Takes any bytes (a leading UTF-8 byte-order mark is

@@ -38,8 +38,8 @@ TEST(CoordinateSystemGdalTest, AgreesWithGdalOnEveryPair) {
         GTEST_SKIP() << "python3-gdal is not installed";
     }
     const testing::TemporaryFolder folder("crs");
-    const std::string command = std::string("/usr/bin/python3 ") + TRAMELO_CRS_CORPUS_SCRIPT + " '" +
-                                folder.path().string() + "'";
+    const std::string command =
+        std::string("/usr/bin/python3 ") + TRAMELO_CRS_CORPUS_SCRIPT + " '" + folder.path().string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     const std::vector<std::string> names = Lines(ReadText(folder.path() / "index.txt"));
     const std::vector<std::string> same = Lines(ReadText(folder.path() / "same.txt"));
@@ -61,11 +61,14 @@ TEST(CoordinateSystemGdalTest, AgreesWithGdalOnEveryPair) {
             gdalSame += gdal;
             falseWarnings += gdal && !ours;
             missedDifferences += !gdal && ours;
-            EXPECT_EQ(ours, gdal) << names[i] << " against " << names[j] << "\n" << texts[i] << "\n" << texts[j];
+            EXPECT_EQ(ours, gdal) << names[i] << " against " << names[j] << "\n"
+                                  << texts[i] << "\n"
+                                  << texts[j];
         }
     }
-    std::printf("%zu texts, %zu ordered pairs (%d the same for GDAL): %d false warnings, %d missed differences\n",
-                texts.size(), texts.size() * texts.size(), gdalSame, falseWarnings, missedDifferences);
+    std::printf(
+        "%zu texts, %zu ordered pairs (%d the same for GDAL): %d false warnings, %d missed differences\n",
+        texts.size(), texts.size() * texts.size(), gdalSame, falseWarnings, missedDifferences);
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 // OUTPUT/stops, OUTPUT/routes and OUTPUT/decoding receive one file per seed: valid inputs,
 // the first features of each sample shapefile with its .PRJ and .CPG, and the edge cases
 // the tests know (null shapes, several parts, no points, another company, repeated codes,
-// unusual fields, texts in UTF-8, an unknown code page, degrees).
+// unusual fields, texts in UTF-8, an unknown code page, degrees). OUTPUT/wkt receives every
+// .prj of those seeds on its own.
 
 #include <cstdio>
 #include <filesystem>
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     const fs::path output = argv[1];
     const fs::path samples = argv[2];
-    for (const char* kind : {"stops", "routes", "decoding"}) {
+    for (const char* kind : {"stops", "routes", "decoding", "wkt"}) {
         fs::create_directories(output / kind);
     }
     int n = 0;
@@ -86,6 +87,10 @@ int main(int argc, char** argv) {
         Write(output / kind / ("seed-" + std::to_string(n++)), fuzzing::JoinInput(files));
         Write(output / "decoding" / ("seed-" + std::to_string(n++)), files.shp);
         Write(output / "decoding" / ("seed-" + std::to_string(n++)), files.dbf);
+        if (files.prj) {
+            Write(output / "wkt" / ("seed-" + std::to_string(n++)),
+                  Bytes(files.prj->begin(), files.prj->end()));
+        }
     };
 
     using testing::NullContent;

@@ -26,7 +26,7 @@ rm -rf "$build/seeds"
 mkdir -p "$build/artifacts"
 
 status=0
-for target in stops:ImportStops routes:ImportRoutes decoding:Decoding; do
+for target in stops:ImportStops routes:ImportRoutes decoding:Decoding wkt:Wkt; do
   corpus=${target%%:*}
   program=$build/fuzz/fuzz_${target##*:}
   mkdir -p "$build/corpus/$corpus" "fuzz/corpus/$corpus"

@@ -15,6 +15,7 @@ test_packages=(
   xvfb xauth fonts-dejavu-core x11-apps imagemagick xdotool   # the desktop program's tests, headless
   openbox x11-utils   # its live test once more under a window manager
   gdal-bin            # reading and writing shapefiles with an independent implementation
+  python3-gdal        # GDAL's judgement of which coordinate systems are the same
   clang libclang-rt-14-dev   # libFuzzer and the sanitizer runtimes for the fuzz targets
 )
 

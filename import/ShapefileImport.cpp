@@ -7,6 +7,7 @@
 
 #include "base/CodePage.h"
 #include "base/Texts.h"
+#include "import/CoordinateSystem.h"
 #include "import/ShapefileReader.h"
 #include "shapefile/ByteOrder.h"
 #include "shapefile/Layouts.h"
@@ -158,7 +159,7 @@ enum class CodePage {
 };
 
 // text with its letters a to z in upper case and its white space taken out, as names of
-// code pages and WKT keywords are compared.
+// code pages are compared.
 std::string Squeezed(std::string_view cpg) {
     std::string name;
     for (const char c : cpg) {
@@ -194,16 +195,6 @@ std::string_view TrimWhiteSpace(std::string_view text) {
         text.remove_prefix(1);
     }
     return text;
-}
-
-bool SameCoordinateSystem(std::string_view a, std::string_view b) {
-    return TrimWhiteSpace(a) == TrimWhiteSpace(b);
-}
-
-// A coordinate system in degrees: a WKT that starts with a geographic system.
-bool IsGeographic(std::string_view prj) {
-    const std::string name = Squeezed(prj.substr(0, 32));
-    return name.starts_with("GEOGCS") || name.starts_with("GEOGCRS");
 }
 
 Message FileWarning(std::string_view path, std::string_view after) {
@@ -484,7 +475,7 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
     // Rounding to two decimals keeps centimetres of metres, but moves a point given in
     // degrees by up to half a hundredth of a degree: about half a kilometre each way.
     if (dataset.roundsCoordinates() && reader.recordCount() > 0 &&
-        (reader.prj() ? IsGeographic(*reader.prj()) : dataset.allWithinDegrees())) {
+        (reader.prj() ? IsGeographicCoordinateSystem(*reader.prj()) : dataset.allWithinDegrees())) {
         platform.showMessage(FileWarning(path, texts::kDegreesAfter));
     }
     return 1;

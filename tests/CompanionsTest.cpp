@@ -17,7 +17,17 @@ namespace tramelo::testing {
 namespace {
 
 constexpr char kOtherPrj[] = "PROJCS[\"NAD_1983_StatePlane_New_York_Long_Island_FIPS_3104_Feet\"]";
-constexpr char kDegreesPrj[] = "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\"]]";
+constexpr char kDegreesPrj[] =
+    "\xEF\xBB\xBFGEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,298.257223563]],"
+    "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
+// kMetresPrj as GDAL writes it.
+constexpr char kOgcMetresPrj[] =
+    "\xEF\xBB\xBFPROJCS[\"WGS 84 / UTM zone 18N\",\n  GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\","
+    "6378137,298.257223563,AUTHORITY[\"EPSG\",\"7030\"]],AUTHORITY[\"EPSG\",\"6326\"]],PRIMEM[\"Greenwich\",0],"
+    "UNIT[\"degree\",0.0174532925199433]],PROJECTION[\"Transverse_Mercator\"],PARAMETER[\"latitude_of_origin\",0],"
+    "PARAMETER[\"central_meridian\",-75],PARAMETER[\"scale_factor\",0.99960000000000004],"
+    "PARAMETER[\"false_easting\",500000],PARAMETER[\"false_northing\",0],UNIT[\"metre\",1],"
+    "AXIS[\"Easting\",EAST],AXIS[\"Northing\",NORTH],AUTHORITY[\"EPSG\",\"32618\"]]";
 
 std::string Warning(const std::string& path, const std::string& after) {
     return "lo shapefile " + path + after;
@@ -56,11 +66,11 @@ protected:
 };
 
 TEST_F(CompanionsTest, OneCoordinateSystemIsWrittenByteForByte) {
-    // White space around the text does not make another system; the first file's bytes are
-    // the ones written.
+    // The same system written by another program, in the other dialect with a byte-order mark,
+    // is not another system; the first file's bytes are the ones written.
     ASSERT_EQ(AddStops(Stops({{"F1", "", 1, 1}}, "  " + kMetresPrj + "\r\n"), "/in/a.shp"),
               AddOutcome::Acquired);
-    ASSERT_EQ(AddStops(Stops({{"F2", "", 1, 1}}, kMetresPrj), "/in/b.shp"), AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(Stops({{"F2", "", 1, 1}}, kOgcMetresPrj), "/in/b.shp"), AddOutcome::Acquired);
     ASSERT_EQ(AddRoutes(RoutesShapefile({{"R1", "", {{0, 0}}}}), "/in/c.shp"), AddOutcome::Acquired);
     EXPECT_TRUE(platform.messages.empty());
     ASSERT_TRUE(workspace.Finish("/out"));
@@ -198,8 +208,8 @@ TEST_F(CompanionsTest, AnUnknownCodePageIsWarnedAboutAndItsBytesKept) {
 }
 
 TEST_F(CompanionsTest, StopsInDegreesAreWarnedAbout) {
-    // A geographic system, whatever the coordinates; no .prj, with every stop a longitude
-    // and a latitude.
+    // A geographic system (after a byte-order mark), whatever the coordinates; no .prj, with
+    // every stop a longitude and a latitude.
     ASSERT_EQ(AddStops(Stops({{"F1", "", 1000, 1000}}, kDegreesPrj), "/in/a.shp"), AddOutcome::Acquired);
     ASSERT_EQ(AddStops(Stops({{"F2", "", -73.99, 40.75}, {"F3", "", 180, -90}}, std::nullopt), "/in/b.shp"),
               AddOutcome::Acquired);

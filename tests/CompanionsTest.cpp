@@ -1,6 +1,6 @@
 // What the .prj and .cpg companions of the inputs do: the run's coordinate system and its
-// warnings, texts read in the code page their .cpg names, the warning for stops in degrees,
-// and the companions Finish writes beside each dataset.
+// warnings, texts read in the code page their .cpg (or language driver) names or as UTF-8,
+// the warning for stops in degrees, and the companions Finish writes beside each dataset.
 
 #include <gtest/gtest.h>
 
@@ -254,17 +254,13 @@ TEST_F(CompanionsTest, AnUnknownCodePageTakesOnlyAsciiTexts) {
               AddOutcome::Acquired);
     EXPECT_TRUE(platform.messages.empty());
 
-    MergeWorkspace other(platform);
-    platform.messages.clear();
-    Stops({{"G1", "Roma", 1, 1}, {"G2", "\xC1\xD2", 1, 1}, {"\xC1", "", 1, 1}}, kMetresPrj, "GBK")
-        .install(platform.memory, "/in/c.shp");
-    EXPECT_EQ(other.AddStopsFile("/in/c.shp"), AddOutcome::Rejected);
-    Stops({{"G1", "\xC1\xD2", 1, 1}}, kMetresPrj, std::nullopt, 0x4D).install(platform.memory, "/in/d.shp");
-    EXPECT_EQ(other.AddStopsFile("/in/d.shp"), AddOutcome::Rejected);
+    AddStops(Stops({{"G1", "Roma", 1, 1}, {"G2", "\xC1\xD2", 1, 1}, {"\xC1", "", 1, 1}}, kMetresPrj, "GBK"),
+             "/in/c.shp");
+    AddStops(Stops({{"G1", "\xC1\xD2", 1, 1}}, kMetresPrj, std::nullopt, 0x4D), "/in/d.shp");
     EXPECT_EQ(platform.messages, (std::vector<RecordedMessage>{
                                      {MessageKind::Error, UnknownCodePage("/in/c.shp", "GBK", 1)},
                                      {MessageKind::Error, UnknownCodePage("/in/d.shp", "LDID 0x4D", 0)}}));
-    EXPECT_TRUE(other.stopTable.isEmpty());
+    EXPECT_EQ(Codes(workspace.stopTable), (std::vector<std::string>{"F1", "F2"}));
 }
 
 TEST_F(CompanionsTest, StopsInDegreesAreWarnedAbout) {
@@ -296,11 +292,12 @@ TEST(CompanionLinesTest, BatchLinesNameTheirFile) {
     Stops({{"F1", "Citt\xC3\xA0", 1, 1}}).install(files, "/in/a/RT_NODI.shp");
     Stops({{"F2", "", 1, 1}}, kOtherPrj).install(files, "/in/b/RT_NODI.shp");
     Stops({{"F3", "", 1, 1, 9}}).install(files, "/in/c/RT_NODI.shp");
+    Stops({{"F4", "\xC1", 1, 1}}, kMetresPrj, "GBK").install(files, "/in/d/RT_NODI.shp");
     std::ostringstream out;
     std::ostringstream err;
     const std::vector<std::string> args = {"-s", "/in/a/RT_NODI.shp", "-s", "/in/b/RT_NODI.shp",
                                            "-s", "/in/c/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp",
-                                           "-o", Native("/out")};
+                                           "-s", "/in/d/RT_NODI.shp", "-o", Native("/out")};
     EXPECT_EQ(RunBatchMerge(args, files, out, err), kExitFailure);
     EXPECT_EQ(
         err.str(),
@@ -310,7 +307,10 @@ TEST(CompanionLinesTest, BatchLinesNameTheirFile) {
         "attenzione: lo shapefile /in/b/RT_NODI.shp ha un sistema di riferimento (.prj) diverso da quello "
         "degli shapefile gi\xC3\xA0 acquisiti: nessun file .PRJ sar\xC3\xA0 scritto\n"
         "errore: /in/c/RT_NODI.shp: la fermata \"F3\" non appartiene all'azienda\n"
-        "Attenzione: lo shapefile indicato /in/a/RT_NODI.shp risulta gi\xC3\xA0 acquisito\n");
+        "Attenzione: lo shapefile indicato /in/a/RT_NODI.shp risulta gi\xC3\xA0 acquisito\n"
+        "errore: lo shapefile /in/d/RT_NODI.shp dichiara la code page \"GBK\", che non \xC3\xA8 "
+        "riconosciuta: "
+        "l'entit\xC3\xA0 \"0\" ha testi non ASCII\n");
 }
 
 }  // namespace

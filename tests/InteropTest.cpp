@@ -112,9 +112,8 @@ TEST_F(InteropTest, GdalReadsTheMergedSamples) {
               {"Geometry: Point", "Feature Count: 2145", "AZIENDA: Integer (5.0)", "COD_FERM: String (10.0)",
                "DENOM: String (40.0)"}},
              {"RT_ITIN", {"Geometry: Line String", "Feature Count: 468", "DESCR: String (120.0)"}}}) {
-        const std::string info =
-            Capture("ogrinfo -so -mdd all '" + (folder / ("out/" + dataset.name + ".SHP")).string() + "' " +
-                    dataset.name);
+        const std::string info = Capture("ogrinfo -so -mdd all '" +
+                                         (folder / ("out/" + dataset.name + ".SHP")).string() + "' " + dataset.name);
         std::vector<std::string> expected = dataset.expected;
         expected.insert(expected.end(), {"ID[\"EPSG\",32618]", "SOURCE_ENCODING=CP1252"});
         for (const std::string& line : expected) {
@@ -155,9 +154,8 @@ TEST_F(InteropTest, GdalReadsTheMergedSamples) {
 // Accented names written by GDAL in UTF-8 and in code page 1252 meet as one stop, and GDAL
 // reads the merged name back as written.
 TEST_F(InteropTest, AccentedNamesReadRightWhateverTheirInputCodePage) {
-    std::ofstream(folder / "stops.csv")
-        << "AZIENDA,COD_FERM,DENOM,WKT\n"
-           "42,F\xC3\xA0,Citt\xC3\xA0 Sant'Angelo,\"POINT (563372.25 4483854.71)\"\n";
+    std::ofstream(folder / "stops.csv") << "AZIENDA,COD_FERM,DENOM,WKT\n"
+                                           "42,F\xC3\xA0,Citt\xC3\xA0 Sant'Angelo,\"POINT (563372.25 4483854.71)\"\n";
     std::ofstream(folder / "stops.csvt") << "\"Integer(5)\",\"String(10)\",\"String(40)\",\"String\"\n";
     for (const char* encoding : {"UTF-8", "CP1252"}) {
         const std::string layer = std::string("stops_") + encoding;
@@ -167,8 +165,8 @@ TEST_F(InteropTest, AccentedNamesReadRightWhateverTheirInputCodePage) {
                                     " > /dev/null 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
-    ASSERT_EQ(Merge({"-s", (folder / "stops_UTF-8.shp").string(), "-s",
-                     (folder / "stops_CP1252.shp").string(), "-o", (folder / "out").string()}),
+    ASSERT_EQ(Merge({"-s", (folder / "stops_UTF-8.shp").string(), "-s", (folder / "stops_CP1252.shp").string(),
+                     "-o", (folder / "out").string()}),
               kExitSuccess)
         << errors;
     const std::vector<std::string> stops = Rows(folder / "out/RT_NODI.SHP", "AS_XY");

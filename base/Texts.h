@@ -71,12 +71,21 @@ inline constexpr std::string_view kForeignRouteAfter = "\" non appartiene all'az
 // that names the feature by its code ("la fermata \"" or "il percorso \"") and the code.
 inline constexpr std::string_view kTextNotConvertibleAfter =
     "\" ha un testo che non \xE8" " UTF-8 valido o che contiene caratteri assenti dalla code page 1252";
+// The same for a single-byte code page, whose every byte is a character.
+inline constexpr std::string_view kTextOutsideCp1252After =
+    "\" ha un testo con caratteri assenti dalla code page 1252";
 
 // Warnings about an accepted file: "lo shapefile ", its path, then the rest.
 inline constexpr std::string_view kShapefileBefore = "lo shapefile ";
 inline constexpr std::string_view kUnknownCodePageMiddle = " dichiara la code page \"";
-inline constexpr std::string_view kUnknownCodePageAfter =
-    "\", che non \xE8" " riconosciuta: i testi sono presi cos\xEC" " come sono";
+// An error: then the name of the code page, these words, the first feature whose texts are
+// not ASCII (its zero-based position) and the end.
+inline constexpr std::string_view kUnknownCodePageAfter = "\", che non \xE8" " riconosciuta: l'entit\xE0" " \"";
+inline constexpr std::string_view kUnknownCodePageEnd = "\" ha testi non ASCII";
+// A file without a declared code page whose texts turned out to be UTF-8: these words, its
+// path, then the end.
+inline constexpr std::string_view kReadAsUtf8Before = "i testi dello shapefile ";
+inline constexpr std::string_view kReadAsUtf8After = " sono stati letti come UTF-8 (nessuna code page dichiarata)";
 inline constexpr std::string_view kCrsDiffersAfter =
     " ha un sistema di riferimento (.prj) diverso da quello degli shapefile gi\xE0" " acquisiti: "
     "nessun file .PRJ sar\xE0" " scritto";

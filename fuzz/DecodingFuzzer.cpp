@@ -107,6 +107,28 @@ void CheckCodePages(const std::uint8_t* data, std::size_t size) {
     if (Utf8ToCp1252(utf8, back)) {
         Check(back == text, "code page 1252 text comes back as it was");
     }
+
+    // The single-byte code pages: code page 1252 of the same length, ASCII as it was.
+    for (const CodePage page : {CodePage::Iso8859_15, CodePage::Iso8859_2, CodePage::Cp437, CodePage::Cp850,
+                                CodePage::Cp852, CodePage::Cp1250}) {
+        const std::string lossy = SingleByteToCp1252Lossy(page, text);
+        Check(lossy.size() == text.size(), "a single-byte conversion keeps the length");
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            Check(static_cast<unsigned char>(text[i]) >= 0x80 || lossy[i] == text[i], "ASCII unchanged");
+        }
+        Check(Utf8ToCp1252(Cp1252ToUtf8(lossy), back) && back == lossy, "only assigned code page 1252 bytes");
+        if (SingleByteToCp1252(page, text, strict)) {
+            Check(strict == lossy, "a strict single-byte conversion is the lossy one");
+        } else {
+            Check(lossy.find('?') != std::string::npos, "a failed conversion loses a character");
+        }
+    }
+    Check((CodePageNamed(text) == CodePage::Undeclared) ==
+              (text.find_first_not_of(" \t\n\v\f\r-_") == std::string_view::npos),
+          "only a name of white space, '-' and '_' declares nothing");
+    if (size > 0) {
+        CodePageOfLanguageDriver(data[0]);
+    }
 }
 
 void CheckRounding(const std::uint8_t* data) {

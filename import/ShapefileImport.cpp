@@ -23,7 +23,7 @@ namespace {
 // (48 bytes each; their texts stay in the file) or far more routes.
 constexpr std::size_t kKeptStaging = 16 * 1024 * 1024;
 
-// A .cpg that names no code page known here is quoted in the warning up to this length.
+// A .cpg that names no code page known here is quoted in its message up to this length.
 constexpr std::size_t kShownCodePageSize = 40;
 
 bool IsWhiteSpace(char c) {
@@ -151,44 +151,6 @@ std::string_view FieldText(std::span<const std::uint8_t> record, const DbfField&
     return std::string_view(begin, nul != nullptr ? static_cast<const char*>(nul) - begin : width);
 }
 
-// What a file's .cpg says of its texts.
-enum class CodePage {
-    Cp1252,   // code page 1252, or a code page that holds it, or no .cpg at all: bytes as they stand
-    Utf8,     // converted to code page 1252 before they are checked and merged
-    Unknown,  // bytes as they stand, with a warning
-};
-
-// text with its letters a to z in upper case and its white space taken out, as names of
-// code pages are compared.
-std::string Squeezed(std::string_view cpg) {
-    std::string name;
-    for (const char c : cpg) {
-        if (!IsWhiteSpace(c)) {
-            name += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-        }
-    }
-    return name;
-}
-
-CodePage CodePageOf(const std::optional<std::string>& cpg) {
-    const std::string name = cpg ? Squeezed(*cpg) : std::string();
-    if (name.empty()) {  // no .cpg, or one that says nothing
-        return CodePage::Cp1252;
-    }
-    for (const std::string_view utf8 : {"UTF-8", "UTF8", "65001"}) {
-        if (name == utf8) {
-            return CodePage::Utf8;
-        }
-    }
-    for (const std::string_view latin :
-         {"1252", "CP1252", "ANSI1252", "WINDOWS-1252", "ISO-8859-1", "LATIN1", "88591"}) {
-        if (name == latin) {
-            return CodePage::Cp1252;
-        }
-    }
-    return CodePage::Unknown;
-}
-
 std::string_view TrimWhiteSpace(std::string_view text) {
     text = TrimTrailingWhiteSpace(text);
     while (!text.empty() && IsWhiteSpace(text.front())) {
@@ -264,6 +226,33 @@ void NoteCoordinateSystem(MergeWorkspace& workspace, const std::string& path, co
     }
 }
 
+// The code page of a file's texts, as declared: by its .cpg, when that names anything, or
+// else by its .DBF's language driver.
+struct DeclaredCodePage {
+    CodePage page = CodePage::Undeclared;
+    std::string name;  // as an unknown code page is shown
+};
+
+DeclaredCodePage CodePageOf(const ShapefileReader& reader) {
+    if (reader.cpg()) {
+        if (const CodePage page = CodePageNamed(*reader.cpg()); page != CodePage::Undeclared) {
+            return {page, std::string(TrimWhiteSpace(*reader.cpg()).substr(0, kShownCodePageSize))};
+        }
+    }
+    constexpr char kHex[] = "0123456789ABCDEF";
+    const std::uint8_t driver = reader.languageDriver();
+    return {CodePageOfLanguageDriver(driver),
+            std::string("LDID 0x") + kHex[driver >> 4] + kHex[driver & 0xF]};
+}
+
+bool IsAscii(std::string_view text) {
+    unsigned char any = 0;
+    for (const char c : text) {
+        any |= static_cast<unsigned char>(c);
+    }
+    return any < 0x80;
+}
+
 enum class Verdict { Merge, Reject, FormatError };
 
 // A format error's message, with why.
@@ -271,10 +260,58 @@ Message FormatError(std::string_view reason) {
     return Message(MessageKind::Error).text(texts::kIllegalFormat).text(texts::kReasonBefore).text(reason);
 }
 
+// The values of a record. When several fields serve one role the later one gives the value.
+struct RecordValues {
+    std::int32_t company = -1;
+    std::string_view code;  // trailing white space removed
+    std::string_view text;
+};
+
+RecordValues ValuesOf(std::span<const std::uint8_t> record, const std::vector<ValueField>& valueFields) {
+    RecordValues values;
+    for (const ValueField& value : valueFields) {
+        switch (value.role) {
+        case Role::Company: values.company = ParseCompany(FieldText(record, *value.field)); break;
+        case Role::Code: values.code = TrimTrailingWhiteSpace(FieldText(record, *value.field)); break;
+        case Role::Text: values.text = FieldText(record, *value.field); break;
+        case Role::None: break;
+        }
+    }
+    return values;
+}
+
+// The texts of a record in code page 1252, converted from page into code and text when they
+// need it; false, with the code shown as far as it can be, when a text cannot be.
+bool ConvertTexts(CodePage page, RecordValues& values, std::string& code, std::string& text) {
+    if (page == CodePage::Utf8) {
+        if (!Utf8ToCp1252(values.code, code) || !Utf8ToCp1252(values.text, text)) {
+            code = Utf8ToCp1252Lossy(values.code);
+            values.code = code;
+            return false;
+        }
+        // A name keeps its trailing blanks, and the field padded it to its width in UTF-8
+        // bytes: padded back to that length, it equals the name as a code page 1252 file with
+        // the same field holds it.
+        text.resize(values.text.size(), ' ');
+    } else if (IsSingleByte(page)) {
+        if (!SingleByteToCp1252(page, values.code, code) || !SingleByteToCp1252(page, values.text, text)) {
+            code = SingleByteToCp1252Lossy(page, values.code);
+            values.code = code;
+            return false;
+        }
+    } else {
+        return true;
+    }
+    values.code = code;
+    values.text = text;
+    return true;
+}
+
 // failure: on a format error, why.
-Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetSchema& schema,
-                     DatasetImport& dataset, const std::vector<ValueField>& valueFields, CodePage codePage,
-                     std::int32_t& company, std::string& failure) {
+Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const std::string& path,
+                     const DatasetSchema& schema, DatasetImport& dataset,
+                     const std::vector<ValueField>& valueFields, const DeclaredCodePage& codePage,
+                     std::int32_t& company, bool& readAsUtf8, std::string& failure) {
     const std::int32_t count = reader.recordCount();
     dataset.createBatch(count, reader.heldShapes(), reader.heldAttributes());
     bool rejected = false;
@@ -318,61 +355,84 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const DatasetS
         failure = reader.failure();
         return Verdict::FormatError;
     }
-    std::string convertedCode;  // the texts in code page 1252, for a file whose texts are UTF-8
+    // Texts are converted before anything looks at them, so that a code written in another
+    // code page meets the same code of a code page 1252 file as the repeat it is.
+    std::string convertedCode;
     std::string convertedText;
+    // A file that declares no code page is taken as code page 1252, unless its texts turn out
+    // to be UTF-8, as many programs write them now: that is known only once all were seen.
+    bool anyNonAscii = false;
+    bool allUtf8 = true;
+    bool unknownShown = false;
     for (std::int32_t i = 0; i < count; ++i) {
         std::span<const std::uint8_t> record;
         if (!reader.nextAttributes(record)) {
             failure = reader.failure();
             return Verdict::FormatError;
         }
-        std::int32_t recordCompany = -1;
-        std::string_view code;
-        std::string_view text;
-        // When several fields serve one role the later one gives the value.
-        for (const ValueField& value : valueFields) {
-            switch (value.role) {
-            case Role::Company: recordCompany = ParseCompany(FieldText(record, *value.field)); break;
-            case Role::Code: code = TrimTrailingWhiteSpace(FieldText(record, *value.field)); break;
-            case Role::Text: text = FieldText(record, *value.field); break;
-            case Role::None: break;
-            }
-        }
+        RecordValues values = ValuesOf(record, valueFields);
         // The first record read while no company is known fixes it (a record of company -1
         // leaves it unknown for the next one).
         if (company == -1) {
-            company = recordCompany;
+            company = values.company;
         }
         bool readable = true;
-        if (codePage == CodePage::Utf8) {
-            // Converted before anything looks at them, so that a code written in UTF-8 meets
-            // the same code of a code page 1252 file as the repeat it is.
-            readable = Utf8ToCp1252(code, convertedCode) && Utf8ToCp1252(text, convertedText);
-            if (readable) {
-                // A name keeps its trailing blanks, and the field padded it to its width in
-                // UTF-8 bytes: padded back to that length, it equals the name as a code page
-                // 1252 file with the same field holds it.
-                convertedText.resize(text.size(), ' ');
-                code = convertedCode;
-                text = convertedText;
-            } else {
-                convertedCode = Utf8ToCp1252Lossy(code);
-                code = convertedCode;
+        if (codePage.page == CodePage::Undeclared) {
+            if (allUtf8 && (!IsAscii(values.code) || !IsAscii(values.text))) {
+                anyNonAscii = true;
+                allUtf8 =
+                    Utf8ToCp1252(values.code, convertedCode) && Utf8ToCp1252(values.text, convertedText);
+            }
+        } else if (codePage.page == CodePage::Unknown) {
+            // Nothing is at risk in ASCII, which every code page shares; anything else could
+            // be read wrong.
+            if (!unknownShown && (!IsAscii(values.code) || !IsAscii(values.text))) {
                 platform.showMessage(Message(MessageKind::Error)
-                                         .text(schema.messages.namedBefore)
-                                         .text(code)
-                                         .text(texts::kTextNotConvertibleAfter));
+                                         .text(texts::kShapefileBefore)
+                                         .path(path)
+                                         .text(texts::kUnknownCodePageMiddle)
+                                         .text(codePage.name)
+                                         .text(texts::kUnknownCodePageAfter)
+                                         .number(i)
+                                         .text(texts::kUnknownCodePageEnd));
+                unknownShown = true;
                 rejected = true;
             }
-        }
-        if (recordCompany != company) {
+        } else if (!ConvertTexts(codePage.page, values, convertedCode, convertedText)) {
             platform.showMessage(Message(MessageKind::Error)
                                      .text(schema.messages.namedBefore)
-                                     .text(code)
+                                     .text(values.code)
+                                     .text(codePage.page == CodePage::Utf8 ? texts::kTextNotConvertibleAfter
+                                                                           : texts::kTextOutsideCp1252After));
+            readable = false;
+            rejected = true;
+        }
+        if (values.company != company) {
+            platform.showMessage(Message(MessageKind::Error)
+                                     .text(schema.messages.namedBefore)
+                                     .text(values.code)
                                      .text(schema.messages.foreignAfter));
             rejected = true;
         } else if (readable) {
-            dataset.takeTexts(i, code, text);
+            dataset.takeTexts(i, values.code, values.text);
+        }
+    }
+    // A file that will be merged and is UTF-8 after all: its texts once more, converted.
+    readAsUtf8 = codePage.page == CodePage::Undeclared && anyNonAscii && allUtf8 && !rejected;
+    if (readAsUtf8) {
+        if (!reader.startAttributePass()) {
+            failure = reader.failure();
+            return Verdict::FormatError;
+        }
+        for (std::int32_t i = 0; i < count; ++i) {
+            std::span<const std::uint8_t> record;
+            if (!reader.nextAttributes(record)) {
+                failure = reader.failure();
+                return Verdict::FormatError;
+            }
+            RecordValues values = ValuesOf(record, valueFields);
+            ConvertTexts(CodePage::Utf8, values, convertedCode, convertedText);
+            dataset.takeTexts(i, values.code, values.text);
         }
     }
     reader.releaseAttributes();
@@ -441,9 +501,11 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
 
     // The company is fixed for the run only if the file is merged.
     std::int32_t company = workspace.companyCode;
-    const CodePage codePage = CodePageOf(reader.cpg());
+    const DeclaredCodePage codePage = CodePageOf(reader);
+    bool readAsUtf8 = false;
     std::string failure;
-    switch (ReadFeatures(platform, reader, schema, dataset, valueFields, codePage, company, failure)) {
+    switch (ReadFeatures(platform, reader, path, schema, dataset, valueFields, codePage, company, readAsUtf8,
+                         failure)) {
     case Verdict::FormatError: platform.showMessage(FormatError(failure)); return 0;
     case Verdict::Reject: return 0;
     case Verdict::Merge: break;
@@ -462,14 +524,11 @@ int RunImport(MergeWorkspace& workspace, const std::string& path, const DatasetS
     }
 
     // What the companions say of a merged file, before the shell lists it.
-    if (codePage == CodePage::Unknown) {
-        const std::string_view name = TrimWhiteSpace(*reader.cpg());
+    if (readAsUtf8) {
         platform.showMessage(Message(MessageKind::Warning)
-                                 .text(texts::kShapefileBefore)
+                                 .text(texts::kReadAsUtf8Before)
                                  .path(path)
-                                 .text(texts::kUnknownCodePageMiddle)
-                                 .text(name.substr(0, kShownCodePageSize))
-                                 .text(texts::kUnknownCodePageAfter));
+                                 .text(texts::kReadAsUtf8After));
     }
     NoteCoordinateSystem(workspace, path, schema, reader.prjFile());
     // Rounding to two decimals keeps centimetres of metres, but moves a point given in

@@ -120,6 +120,7 @@ bool ShapefileReader::readHeaders() {
     }
     dbfHeaderLength_ = dbfHeader.headerLength;
     dbfRecordLength_ = dbfHeader.recordLength;
+    languageDriver_ = dbfHeader.languageDriver;
 
     // Descriptors fill the header up to its terminator byte, which is never read.
     for (int position = DbfHeader::kSize; position < dbfHeaderLength_ - 1;
@@ -202,6 +203,10 @@ void ShapefileReader::releaseAttributes() {
 }
 
 bool ShapefileReader::startAttributePass() {
+    bytes_ = {};
+    dbfChunk_ = {};
+    dbfEnded_ = false;
+    recordsRead_ = 0;
     return dbf_->seek(dbfHeaderLength_) == dbfHeaderLength_ || fail(kDbf, std::string(texts::kReasonReadError));
 }
 

@@ -62,6 +62,8 @@ public:
     // The number of features: the .SHX entries that begin before its stated length.
     std::int32_t recordCount() const { return recordCount_; }
     const DbfFieldList& fields() const { return fields_; }
+    // The .DBF header's language driver: the code page of the texts, 0 when none is declared.
+    std::uint8_t languageDriver() const { return languageDriver_; }
 
     // Places the fields in a record and goes to the first .SHX entry.
     bool startGeometryPass();
@@ -78,6 +80,7 @@ public:
     // Closes the .SHP and .SHX once the geometry pass is over. Then the attribute pass.
     void releaseShapes();
 
+    // May be called again before releaseAttributes(), to read the records once more.
     bool startAttributePass();
     // The next .DBF record, deletion flag included; valid until the next call.
     bool nextAttributes(std::span<const std::uint8_t>& record);
@@ -119,6 +122,7 @@ private:
     std::int32_t recordCount_ = 0;
     std::uint16_t dbfHeaderLength_ = 0;
     std::uint16_t dbfRecordLength_ = 0;
+    std::uint8_t languageDriver_ = 0;
     DbfFieldList fields_;
     Sidecar prj_;
     Sidecar cpg_;

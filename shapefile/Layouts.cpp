@@ -21,6 +21,7 @@ constexpr int kDbfDateOffset = 1;
 constexpr int kDbfRecordCountOffset = 4;
 constexpr int kDbfHeaderLengthOffset = 8;
 constexpr int kDbfRecordLengthOffset = 10;
+constexpr int kDbfLanguageDriverOffset = 29;
 
 constexpr int kContentShapeTypeOffset = 0;
 constexpr int kPointXOffset = 4;
@@ -83,6 +84,7 @@ DbfHeader DbfHeader::decode(const std::uint8_t* bytes) {
     header.recordCount = getInt32(bytes + kDbfRecordCountOffset, kLittleEndian);
     header.headerLength = static_cast<std::uint16_t>(getInt16(bytes + kDbfHeaderLengthOffset, kLittleEndian));
     header.recordLength = static_cast<std::uint16_t>(getInt16(bytes + kDbfRecordLengthOffset, kLittleEndian));
+    header.languageDriver = bytes[kDbfLanguageDriverOffset];
     return header;
 }
 
@@ -96,6 +98,7 @@ void DbfHeader::encode(std::uint8_t* bytes) const {
     putInt32(recordCount, bytes + kDbfRecordCountOffset, kLittleEndian);
     putInt16(headerLength, bytes + kDbfHeaderLengthOffset, kLittleEndian);
     putInt16(recordLength, bytes + kDbfRecordLengthOffset, kLittleEndian);
+    bytes[kDbfLanguageDriverOffset] = languageDriver;
 }
 
 DbfFieldDescriptor DbfFieldDescriptor::decode(const std::uint8_t* bytes) {

@@ -111,6 +111,8 @@ struct DbfHeader {
     std::int32_t recordCount = 0;
     std::uint16_t headerLength = 0;
     std::uint16_t recordLength = 0;
+    // The code page of the texts, as a dBASE language driver number; 0 when none is declared.
+    std::uint8_t languageDriver = 0;
 
     static DbfHeader decode(const std::uint8_t* bytes);
     void encode(std::uint8_t* bytes) const;

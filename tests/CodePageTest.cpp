@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "base/CodePage.h"
 
@@ -46,6 +47,87 @@ TEST(CodePageTest, EveryAssignedByteRoundTrips) {
         } else {
             EXPECT_EQ(Cp1252ToUtf8(one), "\xEF\xBF\xBD");
         }
+    }
+}
+
+TEST(CodePageTest, SingleByteCodePagesConvertByteForByte) {
+    struct Case {
+        CodePage page;
+        std::string text;
+        const char* lossy;
+        bool strict;
+    };
+    const Case cases[] = {
+        {CodePage::Cp850, "a\x85", "a\xE0", true},     // à
+        {CodePage::Cp437, "\x81", "\xFC", true},       // ü
+        {CodePage::Iso8859_15, "\xA4", "\x80", true},  // the euro sign
+        {CodePage::Cp1250, "\x8A", "\x8A", true},      // Š
+        {CodePage::Iso8859_2, "\xA9", "\x8A", true},   // Š
+        {CodePage::Cp852,
+         "a\xA5"
+         "b",
+         "a?b", false},                                    // ą: not in code page 1252
+        {CodePage::Cp1250, "\x81", "?", false},            // unassigned
+        {CodePage::Iso8859_15, "\x85", "?", false},        // a control character
+        {CodePage::Cp1252, "\x81\xFF", "\x81\xFF", true},  // not single-byte: as it stands
+    };
+    for (const Case& c : cases) {
+        std::string strict;
+        EXPECT_EQ(SingleByteToCp1252(c.page, c.text, strict), c.strict) << c.lossy;
+        EXPECT_EQ(SingleByteToCp1252Lossy(c.page, c.text), c.lossy);
+        if (c.strict) {
+            EXPECT_EQ(strict, c.lossy);
+        }
+    }
+}
+
+TEST(CodePageTest, CodePagesAreKnownByTheirUsualNamesAndLanguageDrivers) {
+    const std::pair<const char*, CodePage> names[] = {
+        {"UTF-8", CodePage::Utf8},
+        {" utf8\r\n", CodePage::Utf8},
+        {"65001", CodePage::Utf8},
+        {"ansi 1252", CodePage::Cp1252},
+        {"Windows-1252", CodePage::Cp1252},
+        {"ISO-8859-1", CodePage::Cp1252},
+        {"latin1", CodePage::Cp1252},
+        {"88591", CodePage::Cp1252},
+        {"ISO-8859-15", CodePage::Iso8859_15},
+        {"iso8859_15", CodePage::Iso8859_15},
+        {"8859-15", CodePage::Iso8859_15},
+        {"LATIN9", CodePage::Iso8859_15},
+        {"ISO-8859-2", CodePage::Iso8859_2},
+        {"88592", CodePage::Iso8859_2},
+        {"Latin2", CodePage::Iso8859_2},
+        {"437", CodePage::Cp437},
+        {"IBM437", CodePage::Cp437},
+        {"OEM 437", CodePage::Cp437},
+        {"CP850", CodePage::Cp850},
+        {"ibm850", CodePage::Cp850},
+        {"852", CodePage::Cp852},
+        {"CP852", CodePage::Cp852},
+        {"1250", CodePage::Cp1250},
+        {"WINDOWS-1250", CodePage::Cp1250},
+        {"ANSI 1250", CodePage::Cp1250},
+        {"", CodePage::Undeclared},
+        {" \t\n", CodePage::Undeclared},
+        {"UTF-16", CodePage::Unknown},
+        {"1251", CodePage::Unknown},
+        {"CP12520", CodePage::Unknown},
+        {"LATIN", CodePage::Unknown},
+        {"ISO-8859", CodePage::Unknown},
+        {"8859-3", CodePage::Unknown},
+        {"GBK", CodePage::Unknown},
+    };
+    for (const auto& [name, page] : names) {
+        EXPECT_EQ(CodePageNamed(name), page) << name;
+    }
+    const std::pair<std::uint8_t, CodePage> drivers[] = {
+        {0x00, CodePage::Undeclared}, {0x01, CodePage::Cp437},   {0x02, CodePage::Cp850},
+        {0x03, CodePage::Cp1252},     {0x57, CodePage::Cp1252},  {0x64, CodePage::Cp852},
+        {0xC8, CodePage::Cp1250},     {0x4D, CodePage::Unknown}, {0xC9, CodePage::Unknown},
+    };
+    for (const auto& [driver, page] : drivers) {
+        EXPECT_EQ(CodePageOfLanguageDriver(driver), page) << int{driver};
     }
 }
 

@@ -1,6 +1,6 @@
 // What the .prj and .cpg companions of the inputs do: the run's coordinate system and its
-// warnings, texts read in the code page their .cpg names, the warning for stops in degrees,
-// and the companions Finish writes beside each dataset.
+// warnings, texts read in the code page their .cpg (or language driver) names or as UTF-8,
+// the warning for stops in degrees, and the companions Finish writes beside each dataset.
 
 #include <gtest/gtest.h>
 
@@ -48,11 +48,21 @@ std::string Degrees(const std::string& path) {
 }
 
 ShapefileBytes Stops(std::vector<Stop> stops, std::optional<std::string> prj = kMetresPrj,
-                     std::optional<std::string> cpg = std::nullopt) {
+                     std::optional<std::string> cpg = std::nullopt, std::uint8_t languageDriver = 0) {
     ShapefileBytes files = StopsShapefile(stops);
     files.prj = std::move(prj);
     files.cpg = std::move(cpg);
+    files.dbf[29] = languageDriver;
     return files;
+}
+
+std::string ReadAsUtf8(const std::string& path) {
+    return "i testi dello shapefile " + path + " sono stati letti come UTF-8 (nessuna code page dichiarata)";
+}
+std::string UnknownCodePage(const std::string& path, const std::string& name, int feature) {
+    return "lo shapefile " + path + " dichiara la code page \"" + name +
+           "\", che non \xE8 riconosciuta: l'entit\xE0 \"" + std::to_string(feature) +
+           "\" ha testi non ASCII";
 }
 
 class CompanionsTest : public ImportTest {
@@ -197,14 +207,90 @@ TEST_F(CompanionsTest, TextsThatCannotBeConvertedAreErrorsNamingTheFeature) {
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(CompanionsTest, AnUnknownCodePageIsWarnedAboutAndItsBytesKept) {
-    ASSERT_EQ(AddStops(Stops({{"F1", "\xC1\xD2", 1, 1}}, kMetresPrj, " koi8-r\r\n")), AddOutcome::Acquired);
-    EXPECT_EQ(platform.messages,
-              (std::vector<RecordedMessage>{
-                  {MessageKind::Warning,
-                   "lo shapefile /in/RT_NODI.shp dichiara la code page \"koi8-r\", che non \xE8 "
-                   "riconosciuta: i testi sono presi cos\xEC come sono"}}));
-    EXPECT_EQ(workspace.stopTable.head()->name, "\xC1\xD2" + std::string(38, ' '));
+// Without a .cpg or a language driver, texts that are all UTF-8 (and all in code page
+// 1252) are read as UTF-8, with a warning; any others are their bytes, with none.
+TEST_F(CompanionsTest, UndeclaredTextsAreReadAsUtf8OnlyWhenAllAre) {
+    ASSERT_EQ(AddStops(Stops({{"F\xE0", "Citt\xE0", 1, 1}}, kMetresPrj, " \n"), "/in/a.shp"),
+              AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(Stops({{"F2", "", 1, 1}, {"F\xC3\xA0", "Citt\xC3\xA0", 1, 1}}), "/in/b.shp"),
+              AddOutcome::Acquired);
+    EXPECT_EQ(platform.texts(), (std::vector<std::string>{ReadAsUtf8("/in/b.shp")}));
+    EXPECT_TRUE(workspace.issueLog.stopIssues.isEmpty());  // the same stop twice: a repeat
+    EXPECT_EQ(Codes(workspace.stopTable), (std::vector<std::string>{"F\xE0", "F2"}));
+    // UTF-8 with a character code page 1252 lacks, and bytes that are not UTF-8 after some
+    // that are: their bytes as they stand.
+    platform.messages.clear();
+    ASSERT_EQ(AddStops(Stops({{"G1",
+                               "\xC5\x81\xC3\xB3"
+                               "dz",
+                               1, 1}}),
+                       "/in/c.shp"),
+              AddOutcome::Acquired);
+    ASSERT_EQ(AddRoutes(RoutesShapefile({{"R\xC3\xA0", "", {{0, 0}}}, {"R2", "Caff\xE8", {{0, 0}}}})),
+              AddOutcome::Acquired);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(workspace.stopTable.tail()->name,
+              "\xC5\x81\xC3\xB3"
+              "dz" +
+                  std::string(34, ' '));
+    EXPECT_EQ(workspace.routeTable.head()->code, "R\xC3\xA0");
+}
+
+// The single-byte code pages, named by the .cpg or, without one, by the language driver;
+// the .cpg wins.
+TEST_F(CompanionsTest, SingleByteCodePagesAreConvertedTo1252) {
+    struct Case {
+        std::optional<std::string> cpg;
+        std::uint8_t languageDriver;
+        std::string text;
+        std::string converted;
+    };
+    const Case cases[] = {
+        {"CP850", 0, "\x85", "\xE0"},         {"IBM437", 0, "\x81", "\xFC"},
+        {"latin9", 0, "\xA4", "\x80"},        {"Windows-1250", 0, "\x8A", "\x8A"},
+        {"88592", 0, "\xA9", "\x8A"},         {"852", 0, "\x82", "\xE9"},
+        {std::nullopt, 0x01, "\x81", "\xFC"}, {std::nullopt, 0x02, "\x85", "\xE0"},
+        {"", 0x64, "\x82", "\xE9"},           {std::nullopt, 0xC8, "\x8A", "\x8A"},
+        {std::nullopt, 0x57, "\xE0", "\xE0"}, {"1252", 0x02, "\x85", "\x85"},
+        {"UTF-8", 0x02, "\xC3\xA0", "\xE0"},
+    };
+    int file = 0;
+    for (const Case& c : cases) {
+        const std::string code = "F" + std::to_string(file);
+        const std::string path = "/in/" + std::to_string(file++) + ".shp";
+        ASSERT_EQ(AddStops(Stops({{code + c.text, c.text, 1, 1}}, kMetresPrj, c.cpg, c.languageDriver), path),
+                  AddOutcome::Acquired)
+            << path;
+        EXPECT_EQ(workspace.stopTable.tail()->code, code + c.converted) << path;
+        EXPECT_EQ(workspace.stopTable.tail()->name, c.converted + std::string(40 - c.converted.size(), ' '))
+            << path;
+    }
+    EXPECT_TRUE(platform.messages.empty());
+
+    // A character code page 1252 lacks (ą) refuses the file; the code shows it as '?'.
+    ShapefileBytes routes = RoutesShapefile({{"R\xA5", "", {{0, 0}}}});
+    routes.cpg = "cp852";
+    EXPECT_EQ(AddRoutes(routes), AddOutcome::Rejected);
+    EXPECT_EQ(platform.texts(),
+              (std::vector<std::string>{
+                  "il percorso \"R?\" ha un testo con caratteri assenti dalla code page 1252"}));
+}
+
+// Texts in a code page not known here are merged only when they are ASCII, which every code
+// page shares.
+TEST_F(CompanionsTest, AnUnknownCodePageTakesOnlyAsciiTexts) {
+    ASSERT_EQ(AddStops(Stops({{"F1", "Roma", 1, 1}}, kMetresPrj, " koi8-r\r\n")), AddOutcome::Acquired);
+    ASSERT_EQ(AddStops(Stops({{"F2", "Roma", 1, 1}}, kMetresPrj, std::nullopt, 0x4D), "/in/b.shp"),
+              AddOutcome::Acquired);
+    EXPECT_TRUE(platform.messages.empty());
+
+    AddStops(Stops({{"G1", "Roma", 1, 1}, {"G2", "\xC1\xD2", 1, 1}, {"\xC1", "", 1, 1}}, kMetresPrj, "GBK"),
+             "/in/c.shp");
+    AddStops(Stops({{"G1", "\xC1\xD2", 1, 1}}, kMetresPrj, std::nullopt, 0x4D), "/in/d.shp");
+    EXPECT_EQ(platform.messages, (std::vector<RecordedMessage>{
+                                     {MessageKind::Error, UnknownCodePage("/in/c.shp", "GBK", 1)},
+                                     {MessageKind::Error, UnknownCodePage("/in/d.shp", "LDID 0x4D", 0)}}));
+    EXPECT_EQ(Codes(workspace.stopTable), (std::vector<std::string>{"F1", "F2"}));
 }
 
 TEST_F(CompanionsTest, StopsInDegreesAreWarnedAbout) {
@@ -233,23 +319,28 @@ TEST_F(CompanionsTest, StopsInDegreesAreWarnedAbout) {
 // With many inputs, each line says which file it is about, and no severity word comes twice.
 TEST(CompanionLinesTest, BatchLinesNameTheirFile) {
     MemoryFileSystem files;
-    Stops({{"F1", "", 1, 1}}, kMetresPrj, "koi8-r").install(files, "/in/a/RT_NODI.shp");
+    Stops({{"F1", "Citt\xC3\xA0", 1, 1}}).install(files, "/in/a/RT_NODI.shp");
     Stops({{"F2", "", 1, 1}}, kOtherPrj).install(files, "/in/b/RT_NODI.shp");
     Stops({{"F3", "", 1, 1, 9}}).install(files, "/in/c/RT_NODI.shp");
+    Stops({{"F4", "\xC1", 1, 1}}, kMetresPrj, "GBK").install(files, "/in/d/RT_NODI.shp");
     std::ostringstream out;
     std::ostringstream err;
     const std::vector<std::string> args = {"-s", "/in/a/RT_NODI.shp", "-s", "/in/b/RT_NODI.shp",
                                            "-s", "/in/c/RT_NODI.shp", "-s", "/in/a/RT_NODI.shp",
-                                           "-o", Native("/out")};
+                                           "-s", "/in/d/RT_NODI.shp", "-o", Native("/out")};
     EXPECT_EQ(RunBatchMerge(args, files, out, err), kExitFailure);
     EXPECT_EQ(
         err.str(),
-        "attenzione: lo shapefile /in/a/RT_NODI.shp dichiara la code page \"koi8-r\", che non \xC3\xA8 "
-        "riconosciuta: i testi sono presi cos\xC3\xAC come sono\n"
+        "attenzione: i testi dello shapefile /in/a/RT_NODI.shp sono stati letti come UTF-8 (nessuna code "
+        "page "
+        "dichiarata)\n"
         "attenzione: lo shapefile /in/b/RT_NODI.shp ha un sistema di riferimento (.prj) diverso da quello "
         "degli shapefile gi\xC3\xA0 acquisiti: nessun file .PRJ sar\xC3\xA0 scritto\n"
         "errore: /in/c/RT_NODI.shp: la fermata \"F3\" non appartiene all'azienda\n"
-        "Attenzione: lo shapefile indicato /in/a/RT_NODI.shp risulta gi\xC3\xA0 acquisito\n");
+        "Attenzione: lo shapefile indicato /in/a/RT_NODI.shp risulta gi\xC3\xA0 acquisito\n"
+        "errore: lo shapefile /in/d/RT_NODI.shp dichiara la code page \"GBK\", che non \xC3\xA8 "
+        "riconosciuta: "
+        "l'entit\xC3\xA0 \"0\" ha testi non ASCII\n");
 }
 
 }  // namespace

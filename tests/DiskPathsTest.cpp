@@ -69,11 +69,13 @@ TEST(DiskPathsTest, FoldersWithAccentsAreReadAndWrittenUnderTheirOwnNames) {
 
 // Read through the disk's window, a record's bytes are gone once the window moves on; held
 // in memory whole, they stay until the merge. Either way the merged texts and points are
-// the file's.
+// the file's, converted from UTF-8 in a second reading of the records.
 TEST(DiskPathsTest, FilesLargerThanTheReadWindowMergeWhatTheyHold) {
     std::vector<Stop> stops;
     for (int i = 0; i < 10000; ++i) {
-        stops.push_back({"F" + std::to_string(i), "Fermata " + std::to_string(i), i + 0.25, 2.0 * i});
+        // In UTF-8, declared by nothing: the records are read twice.
+        stops.push_back(
+            {"F" + std::to_string(i), "Fermata \xC3\xA0 " + std::to_string(i), i + 0.25, 2.0 * i});
     }
     std::vector<Route> routes;
     for (int i = 0; i < 300; ++i) {
@@ -98,6 +100,7 @@ TEST(DiskPathsTest, FilesLargerThanTheReadWindowMergeWhatTheyHold) {
     }
 
     EXPECT_EQ(fromDisk.stopTable.tail()->code, "F9999");
+    EXPECT_EQ(fromDisk.stopTable.tail()->name.substr(0, 14), "Fermata \xE0 9999");
     ASSERT_EQ(std::distance(fromDisk.stopTable.begin(), fromDisk.stopTable.end()),
               std::distance(fromMemory.stopTable.begin(), fromMemory.stopTable.end()));
     ASSERT_EQ(std::distance(fromDisk.routeTable.begin(), fromDisk.routeTable.end()),

@@ -210,5 +210,57 @@ TEST_F(InteropTest, MergesShapefilesWrittenByGdal) {
     EXPECT_EQ(Split(routes[1]).at(3), "Linea uno");
 }
 
+// Names written by GDAL in each code page read here, one without its .cpg (but with the
+// language driver of its code page) and one in UTF-8 without any: GDAL reads the merged names
+// back as written.
+TEST_F(InteropTest, NamesInEveryCodePageReadRight) {
+    struct Input {
+        const char* encoding;
+        const char* name;    // in UTF-8
+        int languageDriver;  // without a .cpg, the language driver written instead; -1 keeps the .cpg
+    };
+    const Input inputs[] = {
+        {"CP850", "Citt\xC3\xA0", -1},         {"CP437", "M\xC3\xBCller", 0x01},
+        {"ISO-8859-15", "5 \xE2\x82\xAC", -1}, {"ISO-8859-2", "\xC5\xA0umava", -1},
+        {"CP852", "\xC5\xA0ternberk", -1},     {"CP1250", "\xC5\xBDilina", -1},
+        {"UTF-8", "Caff\xC3\xA8", 0},
+    };
+    std::vector<std::string> args;
+    std::vector<std::string> expected;
+    for (const Input& input : inputs) {
+        const std::string layer = std::string("stops_") + input.encoding;
+        const std::string code = "F" + std::to_string(expected.size());
+        std::ofstream(folder / (layer + ".csv")) << "AZIENDA,COD_FERM,DENOM,WKT\n42," << code << ","
+                                                 << input.name << ",\"POINT (563372.25 4483854.71)\"\n";
+        std::ofstream(folder / (layer + ".csvt"))
+            << "\"Integer(5)\",\"String(10)\",\"String(40)\",\"String\"\n";
+        const std::string command = "ogr2ogr -f 'ESRI Shapefile' '" + (folder / layer).string() + ".shp' '" +
+                                    (folder / layer).string() + ".csv' -oo GEOM_POSSIBLE_NAMES=WKT " +
+                                    "-oo KEEP_GEOM_COLUMNS=NO -lco ENCODING=" + input.encoding + " -nln " +
+                                    layer + " > /dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        if (input.languageDriver >= 0) {
+            ASSERT_TRUE(fs::remove(folder / (layer + ".cpg"))) << layer;
+            std::fstream dbf(folder / (layer + ".dbf"), std::ios::in | std::ios::out | std::ios::binary);
+            dbf.seekp(29);
+            dbf.put(static_cast<char>(input.languageDriver));
+        }
+        args.insert(args.end(), {"-s", (folder / (layer + ".shp")).string()});
+        expected.push_back(code + "," + input.name);
+    }
+    args.insert(args.end(), {"-o", (folder / "out").string()});
+    ASSERT_EQ(Merge(args), kExitSuccess) << errors;
+    EXPECT_EQ(errors, "attenzione: i testi dello shapefile " + (folder / "stops_UTF-8.shp").string() +
+                          " sono stati letti come UTF-8 (nessuna code page dichiarata)\n");
+    std::vector<std::string> merged;
+    for (const std::string& row : Rows(folder / "out/RT_NODI.SHP", "AS_XY")) {
+        const std::vector<std::string> cells = Split(row);
+        if (cells.size() == 5 && cells[0] != "X") {
+            merged.push_back(cells[3] + "," + cells[4]);
+        }
+    }
+    EXPECT_EQ(merged, expected);
+}
+
 }  // namespace
 }  // namespace tramelo

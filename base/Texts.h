@@ -77,6 +77,8 @@ inline constexpr std::string_view kTextOutsideCp1252After =
 
 // Warnings about an accepted file: "lo shapefile ", its path, then the rest.
 inline constexpr std::string_view kShapefileBefore = "lo shapefile ";
+// How a .cpg that is there but cannot be read is named as its code page.
+inline constexpr std::string_view kUnreadableCpgName = "(file .cpg illeggibile)";
 inline constexpr std::string_view kUnknownCodePageMiddle = " dichiara la code page \"";
 // An error: then the name of the code page, these words, the first feature whose texts are
 // not ASCII (its zero-based position) and the end.

@@ -234,6 +234,11 @@ struct DeclaredCodePage {
 };
 
 DeclaredCodePage CodePageOf(const ShapefileReader& reader) {
+    // A .cpg that is there but cannot be read declares something no one can tell: only
+    // ASCII, the same in every code page, is safe to take.
+    if (reader.cpgFile().state != ShapefileReader::Sidecar::State::Absent && !reader.cpg()) {
+        return {CodePage::Unknown, std::string(texts::kUnreadableCpgName)};
+    }
     if (reader.cpg()) {
         if (const CodePage page = CodePageNamed(*reader.cpg()); page != CodePage::Undeclared) {
             return {page, std::string(TrimWhiteSpace(*reader.cpg()).substr(0, kShownCodePageSize))};

@@ -287,9 +287,15 @@ TEST_F(CompanionsTest, AnUnknownCodePageTakesOnlyAsciiTexts) {
     AddStops(Stops({{"G1", "Roma", 1, 1}, {"G2", "\xC1\xD2", 1, 1}, {"\xC1", "", 1, 1}}, kMetresPrj, "GBK"),
              "/in/c.shp");
     AddStops(Stops({{"G1", "\xC1\xD2", 1, 1}}, kMetresPrj, std::nullopt, 0x4D), "/in/d.shp");
-    EXPECT_EQ(platform.messages, (std::vector<RecordedMessage>{
-                                     {MessageKind::Error, UnknownCodePage("/in/c.shp", "GBK", 1)},
-                                     {MessageKind::Error, UnknownCodePage("/in/d.shp", "LDID 0x4D", 0)}}));
+    // A .cpg that cannot be read declares something unknown, even beside a known driver.
+    Stops({{"G1", "Citt\xC3\xA0", 1, 1}}, kMetresPrj, "UTF-8", 0x57).install(platform.memory, "/in/e.shp");
+    platform.memory.unreadable.insert("/in/e.CPG");
+    workspace.AddStopsFile("/in/e.shp");
+    EXPECT_EQ(platform.messages,
+              (std::vector<RecordedMessage>{
+                  {MessageKind::Error, UnknownCodePage("/in/c.shp", "GBK", 1)},
+                  {MessageKind::Error, UnknownCodePage("/in/d.shp", "LDID 0x4D", 0)},
+                  {MessageKind::Error, UnknownCodePage("/in/e.shp", "(file .cpg illeggibile)", 0)}}));
     EXPECT_EQ(Codes(workspace.stopTable), (std::vector<std::string>{"F1", "F2"}));
 }
 

@@ -27,9 +27,10 @@ constexpr std::string_view kUsage =
 constexpr std::string_view kHelp =
     "\n"
     "Unifica shapefile di fermate (RT_NODI) e di percorsi (RT_ITIN) della stessa azienda\n"
-    "e scrive nella CARTELLA il report ReportFusione.txt con la sua tabella ReportFusione.csv,\n"
-    "RT_NODI.SHP/.SHX/.DBF/.CPG e RT_ITIN.SHP/.SHX/.DBF/.CPG, e RT_NODI.PRJ e RT_ITIN.PRJ\n"
-    "quando gli shapefile hanno tutti lo stesso sistema di riferimento.\n"
+    "e scrive nella CARTELLA il report ReportFusione.txt con la sua tabella ReportFusione.csv\n"
+    "e i tipi delle sue colonne ReportFusione.csvt, RT_NODI.SHP/.SHX/.DBF/.CPG e\n"
+    "RT_ITIN.SHP/.SHX/.DBF/.CPG, e RT_NODI.PRJ e RT_ITIN.PRJ quando gli shapefile hanno\n"
+    "tutti lo stesso sistema di riferimento.\n"
     "\n"
     "  -s, --stops FILE          aggiunge uno shapefile di fermate (il suo file .shp)\n"
     "  -r, --routes FILE         aggiunge uno shapefile di percorsi (il suo file .shp)\n"

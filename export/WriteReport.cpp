@@ -1,7 +1,11 @@
+#include <cassert>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/CodePage.h"
 #include "base/Texts.h"
@@ -60,13 +64,45 @@ std::string Report(const MergeWorkspace& workspace) {
 }
 
 // The table of conflicts: UTF-8, comma-separated, quoted as RFC 4180 has it, one row per
-// entry of the issue log in the report's order. Only the values of what differs are given.
+// entry of the issue log in the report's order. Every row has the kept record's position
+// (a route's first point), so that a GIS program can put it on a map; otherwise only the
+// values of what differs are given.
 class ConflictTable {
 public:
+    struct Column {
+        const char* name;
+        const char* type;  // as GDAL and QGIS read a .csvt: a code of digits stays a text
+    };
+    // Columns added later go at the end, so that a reader of the earlier ones finds them
+    // where they were.
+    static constexpr Column kColumns[] = {
+        {"dataset", "String"},         {"code", "String"},
+        {"kept_file", "String"},       {"dropped_file", "String"},
+        {"differs", "String"},         {"kept_text", "String"},
+        {"dropped_text", "String"},    {"kept_x", "Real"},
+        {"dropped_x", "Real"},         {"kept_y", "Real"},
+        {"dropped_y", "Real"},         {"kept_points", "Integer"},
+        {"dropped_points", "Integer"}, {"first_different_point", "Integer"},
+        {"distance", "Real"},          {"kept_point_x", "Real"},
+        {"kept_point_y", "Real"},      {"dropped_point_x", "Real"},
+        {"dropped_point_y", "Real"},
+    };
+
     ConflictTable() {
-        row({"dataset", "code", "kept_file", "dropped_file", "differs", "kept_text", "dropped_text", "kept_x",
-             "dropped_x", "kept_y", "dropped_y", "kept_points", "dropped_points", "first_different_point",
-             "distance"});
+        std::vector<std::string> header;
+        for (const Column& column : kColumns) {
+            header.emplace_back(column.name);
+        }
+        row(header);
+    }
+
+    // The one line of the table's .csvt: each column's type, quoted.
+    static std::string Types() {
+        std::string line;
+        for (const Column& column : kColumns) {
+            line.append(line.empty() ? "\"" : ",\"").append(column.type).append("\"");
+        }
+        return line + "\r\n";
     }
 
     void addStop(const IssueEntry& entry) {
@@ -74,11 +110,12 @@ public:
         const bool text = c.keptText != c.droppedText;
         const bool x = !(c.kept.x == c.dropped.x);
         const bool y = !(c.kept.y == c.dropped.y);
+        const bool moved = x || y;
         row({"RT_NODI", Cp1252ToUtf8(c.code), c.keptSource, entry.sourcePath,
-             Differences({{text, "name"}, {x, "x"}, {y, "y"}}), text ? Cp1252ToUtf8(c.keptText) : "",
-             text ? Cp1252ToUtf8(c.droppedText) : "", x ? Number(c.kept.x) : "", x ? Number(c.dropped.x) : "",
-             y ? Number(c.kept.y) : "", y ? Number(c.dropped.y) : "", "", "", "",
-             Distance(std::hypot(c.dropped.x - c.kept.x, c.dropped.y - c.kept.y))});
+             Differences({{text, "name"}, {x, "x"}, {y, "y"}}), text ? Text(c.keptText) : "",
+             text ? Text(c.droppedText) : "", Number(c.kept.x), moved ? Number(c.dropped.x) : "",
+             Number(c.kept.y), moved ? Number(c.dropped.y) : "", "", "", "",
+             Distance(std::hypot(c.dropped.x - c.kept.x, c.dropped.y - c.kept.y)), "", "", "", ""});
     }
 
     void addRoute(const IssueEntry& entry) {
@@ -86,13 +123,17 @@ public:
         const bool text = c.keptText != c.droppedText;
         const bool count = c.keptPoints != c.droppedPoints;
         const bool point = c.firstDifferentPoint >= 0;
+        const bool kept = c.keptPoints > 0;
+        const bool dropped = c.droppedPoints > 0;
+        const bool start = dropped && (!kept || !(c.kept.x == c.dropped.x) || !(c.kept.y == c.dropped.y));
         row({"RT_ITIN", Cp1252ToUtf8(c.code), c.keptSource, entry.sourcePath,
              Differences({{text, "description"}, {count, "point count"}, {point, "point"}}),
-             text ? Cp1252ToUtf8(c.keptText) : "", text ? Cp1252ToUtf8(c.droppedText) : "",
-             point ? Number(c.kept.x) : "", point ? Number(c.dropped.x) : "", point ? Number(c.kept.y) : "",
-             point ? Number(c.dropped.y) : "", count ? std::to_string(c.keptPoints) : "",
-             count ? std::to_string(c.droppedPoints) : "", point ? std::to_string(c.firstDifferentPoint) : "",
-             ""});
+             text ? Text(c.keptText) : "", text ? Text(c.droppedText) : "", kept ? Number(c.kept.x) : "",
+             start ? Number(c.dropped.x) : "", kept ? Number(c.kept.y) : "", start ? Number(c.dropped.y) : "",
+             count ? std::to_string(c.keptPoints) : "", count ? std::to_string(c.droppedPoints) : "",
+             point ? std::to_string(c.firstDifferentPoint) : "", "", point ? Number(c.keptPoint.x) : "",
+             point ? Number(c.keptPoint.y) : "", point ? Number(c.droppedPoint.x) : "",
+             point ? Number(c.droppedPoint.y) : ""});
     }
 
     const std::string& text() const { return text_; }
@@ -114,6 +155,12 @@ private:
         return list;
     }
 
+    // A name or a description without the blanks that pad it to its field's width, which a
+    // table's reader would take as part of it.
+    static std::string Text(std::string_view cp1252) {
+        return Cp1252ToUtf8(cp1252.substr(0, cp1252.find_last_not_of(' ') + 1));
+    }
+
     // The shortest text that reads back as the same double.
     static std::string Number(double value) {
         char digits[32];
@@ -130,7 +177,8 @@ private:
         return std::string(digits, end);
     }
 
-    void row(std::initializer_list<std::string> cells) {
+    void row(const std::vector<std::string>& cells) {
+        assert(cells.size() == std::size(kColumns));
         bool first = true;
         for (const std::string& cell : cells) {
             if (!first) {
@@ -174,17 +222,21 @@ OutputResult PrepareReport(const MergeWorkspace& workspace, FileSystem& files, c
     // Paths and messages go in as code page 1252 bytes; every line ends with CR LF.
     const std::string report = Report(workspace);
     const std::string table = Table(workspace);
+    const std::string types = ConflictTable::Types();
     OutputSet::File* reportFile = nullptr;
     OutputSet::File* tableFile = nullptr;
+    OutputSet::File* typesFile = nullptr;
     const OutputResult result = TryOutputSteps(
         [&] {
             set.emplace(files);
             reportFile = &set->create(JoinPath(folder, kReportFileName));
             tableFile = &set->create(JoinPath(folder, kConflictsFileName));
+            typesFile = &set->create(JoinPath(folder, kConflictTypesFileName));
         },
         [&] {
             reportFile->write(report.data(), report.size());
             tableFile->write(table.data(), table.size());
+            typesFile->write(types.data(), types.size());
             set->close();
         });
     if (result.outcome != OutputOutcome::Written) {

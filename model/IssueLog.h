@@ -20,13 +20,17 @@ struct Conflict {
     std::string keptSource;  // the input .shp that holds the kept record, as the user picked it
     std::string keptText;    // the stop's name or the route's description
     std::string droppedText;
-    // Stops: the two positions. Routes: the first point at which they differ, when the two
-    // have as many points.
+    // Stops: the two positions. Routes: the first point of each, (0, 0) for a route of no
+    // points, so that every row of the table can be put on a map.
     Point kept;
     Point dropped;
     std::int32_t keptPoints = 0;  // routes only
     std::int32_t droppedPoints = 0;
-    std::int32_t firstDifferentPoint = -1;  // routes with as many points: -1 when none differs
+    // Routes with as many points: the index of the first point at which they differ (-1 when
+    // none does) and that point of each.
+    std::int32_t firstDifferentPoint = -1;
+    Point keptPoint{};
+    Point droppedPoint{};
 };
 
 struct IssueEntry {

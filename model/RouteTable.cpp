@@ -48,8 +48,8 @@ bool RouteTable::admit(const Lookup& place, std::string_view code, std::string_v
                           .keptSource = std::string(sourceOf(place)),
                           .keptText = std::string(found->description),
                           .droppedText = std::string(description),
-                          .kept = {},
-                          .dropped = {},
+                          .kept = kept.points().empty() ? Point{} : kept.points().front(),
+                          .dropped = geometry.points().empty() ? Point{} : geometry.points().front(),
                           .keptPoints = kept.pointCount(),
                           .droppedPoints = geometry.pointCount()};
         if (kept.pointCount() == geometry.pointCount()) {
@@ -58,8 +58,8 @@ bool RouteTable::admit(const Lookup& place, std::string_view code, std::string_v
                 const Point& b = geometry.points()[i];
                 if (a.x != b.x || a.y != b.y) {
                     conflict.firstDifferentPoint = static_cast<std::int32_t>(i);
-                    conflict.kept = a;
-                    conflict.dropped = b;
+                    conflict.keptPoint = a;
+                    conflict.droppedPoint = b;
                     break;
                 }
             }

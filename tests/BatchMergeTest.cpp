@@ -144,7 +144,8 @@ TEST_F(BatchMergeTest, UsageErrorsExitWithTwo) {
 TEST_F(BatchMergeTest, HelpAndVersion) {
     EXPECT_EQ(Run({"--help"}), kExitSuccess);
     EXPECT_NE(out.str().find("--stops"), std::string::npos);
-    for (const char* written : {"ReportFusione.csv", ".CPG", "RT_ITIN.PRJ", "--output CARTELLA"}) {
+    for (const char* written :
+         {"ReportFusione.csv", "ReportFusione.csvt", ".CPG", "RT_ITIN.PRJ", "--output CARTELLA"}) {
         EXPECT_NE(out.str().find(written), std::string::npos) << written;  // every output, one word for the folder
     }
     EXPECT_EQ(err.str(), "");

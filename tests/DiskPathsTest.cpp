@@ -58,9 +58,9 @@ TEST(DiskPathsTest, FoldersWithAccentsAreReadAndWrittenUnderTheirOwnNames) {
     EXPECT_EQ(std::distance(fs::directory_iterator(temporary.path()), fs::directory_iterator()), 2);
     EXPECT_EQ(fs::file_size(output / "RT_NODI.SHP"), 100u + 2 * 28u);  // replaced by the new one
     EXPECT_TRUE(fs::exists(output / "RT_ITIN.DBF"));
-    // The seven outputs, the report's table, each dataset's .CPG, and the stops' .PRJ (no
-    // routes were read to tell theirs).
-    EXPECT_EQ(std::distance(fs::directory_iterator(output), fs::directory_iterator()), 11);
+    // The seven outputs, the report's table and its types, each dataset's .CPG, and the
+    // stops' .PRJ (no routes were read to tell theirs).
+    EXPECT_EQ(std::distance(fs::directory_iterator(output), fs::directory_iterator()), 12);
     // The report lists the path as given, in code page 1252 like the rest of it.
     const std::string reported = Utf8ToCp1252Lossy(inputPath);
     EXPECT_NE(reported.find("citt\xE0 vecchia"), std::string::npos);

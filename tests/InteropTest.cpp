@@ -262,5 +262,44 @@ TEST_F(InteropTest, NamesInEveryCodePageReadRight) {
     EXPECT_EQ(merged, expected);
 }
 
+// GDAL puts every conflict of the table on the map at the kept record's position, and reads
+// the columns as the .csvt declares them: a code of digits keeps its leading zero.
+TEST_F(InteropTest, GdalPlacesEveryConflictOfTheTable) {
+    const auto shapefile = [&](const std::string& layer, const std::string& rows, const char* fields) {
+        std::ofstream(folder / (layer + ".csv")) << fields << ",WKT\n" << rows;
+        std::ofstream(folder / (layer + ".csvt"))
+            << "\"Integer(5)\",\"String(10)\",\"String(40)\",\"String\"\n";
+        const std::string command = "ogr2ogr -f 'ESRI Shapefile' '" + (folder / layer).string() + ".shp' '" +
+                                    (folder / layer).string() + ".csv' -oo GEOM_POSSIBLE_NAMES=WKT " +
+                                    "-oo KEEP_GEOM_COLUMNS=NO -nln " + layer + " > /dev/null 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return (folder / (layer + ".shp")).string();
+    };
+    // Stops: a name-only conflict on the code of digits, a move along x alone; routes: a
+    // point that differs.
+    const char* stop = "AZIENDA,COD_FERM,DENOM";
+    const char* route = "AZIENDA,COD_PERC,DESCR";
+    const std::vector<std::string> inputs = {
+        shapefile("stops_a", "42,0123,Piazza,\"POINT (10 20)\"\n42,F2,Stazione,\"POINT (30 40)\"\n", stop),
+        shapefile("stops_b", "42,0123,Piazza Nuova,\"POINT (10 20)\"\n42,F2,Stazione,\"POINT (31 40)\"\n",
+                  stop),
+        shapefile("routes_a", "42,R1,Linea,\"LINESTRING (0 0,10 0,10 5)\"\n", route),
+        shapefile("routes_b", "42,R1,Linea,\"LINESTRING (0 0,10 1,10 5)\"\n", route),
+    };
+    ASSERT_EQ(Merge({"-s", inputs[0], "-s", inputs[1], "-r", inputs[2], "-r", inputs[3], "-o",
+                     (folder / "out").string()}),
+              kExitSuccess)
+        << errors;
+    const std::string info =
+        Capture("ogrinfo -ro -al -oo X_POSSIBLE_NAMES=kept_x -oo Y_POSSIBLE_NAMES=kept_y '" +
+                (folder / "out/ReportFusione.csv").string() + "'");
+    for (const char* line :
+         {"Geometry: Point", "Feature Count: 3", "code: String", "kept_x: Real", "dropped_y: Real",
+          "kept_points: Integer", "kept_point_x: Real", "code (String) = 0123", "  POINT (10 20)\n",
+          "  POINT (30 40)\n", "  POINT (0 0)\n", "dropped_x (Real) = 31", "dropped_point_y (Real) = 1"}) {
+        EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
+    }
+}
+
 }  // namespace
 }  // namespace tramelo

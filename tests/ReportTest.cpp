@@ -95,31 +95,43 @@ TEST_F(ReportTest, ReplacesAnEarlierReport) {
 }
 
 // One row per conflict, stops first: the file that kept the record, the file whose record
-// was dropped, what differs and both values of it. Texts in UTF-8, quoted where they hold a
-// comma or a quote; CR LF after every row.
+// was dropped, what differs and both values of it, and always the kept record's position
+// (a route's first point, none for a route of no points), so that every row has a point.
+// Texts in UTF-8 without their padding, quoted where they hold a comma or a quote; CR LF
+// after every row. Beside it, the types GIS programs read the columns as.
 TEST_F(ReportTest, ConflictsTableHoldsWhatDiffers) {
     IssueLog& log = workspace.issueLog;
-    workspace.stopTable.add("F1", "Uno", 10.5, 20.25, log, "/a/RT_NODI.shp");
+    workspace.stopTable.add("F1", "Uno  ", 10.5, 20.25, log, "/a/RT_NODI.shp");
     workspace.stopTable.rebuildIndex();
-    workspace.stopTable.add("F1", "Citt\xE0, \"bis\"", 13.5, 20.25, log, "/b/RT_NODI.shp");
-    workspace.stopTable.add("F1", "Uno", 10.5, 24.25, log, "/c/RT_NODI.shp");
+    workspace.stopTable.add("F1", "Citt\xE0, \"bis\"  ", 10.5, 20.25, log, "/b/RT_NODI.shp");
+    workspace.stopTable.add("F1", "Uno  ", 13.5, 20.25, log, "/c/RT_NODI.shp");
     const auto route = [](std::vector<Point> points) {
         return PolylineGeometry(static_cast<std::int32_t>(points.size()),
                                 PointArray(points.begin(), points.end()));
     };
     workspace.routeTable.add("R1", "Linea", route({{0, 0}, {1, 1}, {2, 2}}), log, "/a/RT_ITIN.shp");
+    workspace.routeTable.add("R2", "Vuota", route({}), log, "/a/RT_ITIN.shp");
     workspace.routeTable.rebuildIndex();
     workspace.routeTable.add("R1", "Linea", route({{0, 0}, {1, 1.5}, {2, 2.5}}), log, "/b/RT_ITIN.shp");
-    workspace.routeTable.add("R1", "Altra", route({{0, 0}}), log, "/b/RT_ITIN.shp");
+    workspace.routeTable.add("R1", "Altra", route({{5, 0}}), log, "/b/RT_ITIN.shp");
+    workspace.routeTable.add("R2", "Vuota", route({{7, 8}}), log, "/b/RT_ITIN.shp");
     EXPECT_EQ(workspace.WriteReport("/out"), OutputOutcome::Written);
-    EXPECT_EQ(platform.memory.text(JoinPath("/out", "ReportFusione.csv")),
-              "dataset,code,kept_file,dropped_file,differs,kept_text,dropped_text,kept_x,dropped_x,kept_y,"
-              "dropped_y,kept_points,dropped_points,first_different_point,distance\r\n"
-              "RT_NODI,F1,/a/RT_NODI.shp,/b/RT_NODI.shp,name;x,Uno,\"Citt\xC3\xA0, "
-              "\"\"bis\"\"\",10.5,13.5,,,,,,3.000\r\n"
-              "RT_NODI,F1,/a/RT_NODI.shp,/c/RT_NODI.shp,y,,,,,20.25,24.25,,,,4.000\r\n"
-              "RT_ITIN,R1,/a/RT_ITIN.shp,/b/RT_ITIN.shp,point,,,1,1,1,1.5,,,1,\r\n"
-              "RT_ITIN,R1,/a/RT_ITIN.shp,/b/RT_ITIN.shp,description;point count,Linea,Altra,,,,,3,1,,\r\n");
+    EXPECT_EQ(
+        platform.memory.text(JoinPath("/out", "ReportFusione.csv")),
+        "dataset,code,kept_file,dropped_file,differs,kept_text,dropped_text,kept_x,dropped_x,kept_y,"
+        "dropped_y,kept_points,dropped_points,first_different_point,distance,kept_point_x,kept_point_y,"
+        "dropped_point_x,dropped_point_y\r\n"
+        "RT_NODI,F1,/a/RT_NODI.shp,/b/RT_NODI.shp,name,Uno,\"Citt\xC3\xA0, "
+        "\"\"bis\"\"\",10.5,,20.25,,,,,0.000,,,,\r\n"
+        "RT_NODI,F1,/a/RT_NODI.shp,/c/RT_NODI.shp,x,,,10.5,13.5,20.25,20.25,,,,3.000,,,,\r\n"
+        "RT_ITIN,R1,/a/RT_ITIN.shp,/b/RT_ITIN.shp,point,,,0,,0,,,,1,,1,1,1,1.5\r\n"
+        "RT_ITIN,R1,/a/RT_ITIN.shp,/b/RT_ITIN.shp,description;point count,Linea,Altra,0,5,0,0,3,1,,,,,,\r\n"
+        "RT_ITIN,R2,/a/RT_ITIN.shp,/b/RT_ITIN.shp,point count,,,,7,,8,0,1,,,,,,\r\n");
+    EXPECT_EQ(
+        platform.memory.text(JoinPath("/out", "ReportFusione.csvt")),
+        "\"String\",\"String\",\"String\",\"String\",\"String\",\"String\",\"String\",\"Real\",\"Real\","
+        "\"Real\",\"Real\",\"Integer\",\"Integer\",\"Integer\",\"Real\",\"Real\",\"Real\",\"Real\","
+        "\"Real\"\r\n");
     // With no conflict, the header alone.
     MergeWorkspace empty(platform);
     EXPECT_EQ(empty.WriteReport("/empty"), OutputOutcome::Written);

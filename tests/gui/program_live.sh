@@ -204,7 +204,7 @@ acknowledge "the count of routes"
 finished "after the full run"
 [ -n "$wm" ] && kill "$wm"
 written=$(cd "$out" && ls | tr '\n' ' ')
-[ "$written" = "RT_ITIN.CPG RT_ITIN.DBF RT_ITIN.PRJ RT_ITIN.SHP RT_ITIN.SHX RT_NODI.CPG RT_NODI.DBF RT_NODI.PRJ RT_NODI.SHP RT_NODI.SHX ReportFusione.csv ReportFusione.txt " ] ||
+[ "$written" = "RT_ITIN.CPG RT_ITIN.DBF RT_ITIN.PRJ RT_ITIN.SHP RT_ITIN.SHX RT_NODI.CPG RT_NODI.DBF RT_NODI.PRJ RT_NODI.SHP RT_NODI.SHX ReportFusione.csv ReportFusione.csvt ReportFusione.txt " ] ||
   fail "written: $written"
 [ "$(head -c 7 "$out/RT_NODI.SHP")" != earlier ] || fail "the earlier RT_NODI.SHP was not replaced"
 rm -rf "$out"

@@ -17,7 +17,7 @@ inline const std::vector<std::string> kOutputNames = {"ReportFusione.txt", "RT_N
 // Everything Finish writes in a run with one coordinate system, set by set in its order:
 // each set replaces the earlier one whole.
 inline const std::vector<std::vector<std::string>> kOutputSets = {
-    {"ReportFusione.txt", "ReportFusione.csv"},
+    {"ReportFusione.txt", "ReportFusione.csv", "ReportFusione.csvt"},
     {"RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF", "RT_NODI.CPG", "RT_NODI.PRJ"},
     {"RT_ITIN.SHP", "RT_ITIN.SHX", "RT_ITIN.DBF", "RT_ITIN.CPG", "RT_ITIN.PRJ"},
 };

@@ -321,20 +321,22 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const std::str
     dataset.createBatch(count, reader.heldShapes(), reader.heldAttributes());
     bool rejected = false;
 
+    const auto readerFailed = [&failure, &reader] {
+        failure = reader.failure();
+        return Verdict::FormatError;
+    };
     const auto tooShort = [&failure](std::int32_t i, std::size_t size) {
         failure = ".SHP: " + ShapefileReader::Feature(i, texts::kReasonTooShortMiddle) +
                   std::to_string(size) + std::string(texts::kReasonTooShortAfter);
         return Verdict::FormatError;
     };
     if (!reader.startGeometryPass()) {
-        failure = reader.failure();
-        return Verdict::FormatError;
+        return readerFailed();
     }
     for (std::int32_t i = 0; i < count; ++i) {
         std::span<const std::uint8_t> content;
         if (!reader.nextShape(content)) {
-            failure = reader.failure();
-            return Verdict::FormatError;
+            return readerFailed();
         }
         if (content.size() < sizeof(std::int32_t)) {
             return tooShort(i, content.size());
@@ -357,8 +359,7 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const std::str
     // Each file goes once its pass is over: what the batch refers into, it holds itself.
     reader.releaseShapes();
     if (!reader.startAttributePass()) {
-        failure = reader.failure();
-        return Verdict::FormatError;
+        return readerFailed();
     }
     // Texts are converted before anything looks at them, so that a code written in another
     // code page meets the same code of a code page 1252 file as the repeat it is.
@@ -372,8 +373,7 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const std::str
     for (std::int32_t i = 0; i < count; ++i) {
         std::span<const std::uint8_t> record;
         if (!reader.nextAttributes(record)) {
-            failure = reader.failure();
-            return Verdict::FormatError;
+            return readerFailed();
         }
         RecordValues values = ValuesOf(record, valueFields);
         // The first record read while no company is known fixes it (a record of company -1
@@ -426,14 +426,12 @@ Verdict ReadFeatures(Platform& platform, ShapefileReader& reader, const std::str
     readAsUtf8 = codePage.page == CodePage::Undeclared && anyNonAscii && allUtf8 && !rejected;
     if (readAsUtf8) {
         if (!reader.startAttributePass()) {
-            failure = reader.failure();
-            return Verdict::FormatError;
+            return readerFailed();
         }
         for (std::int32_t i = 0; i < count; ++i) {
             std::span<const std::uint8_t> record;
             if (!reader.nextAttributes(record)) {
-                failure = reader.failure();
-                return Verdict::FormatError;
+                return readerFailed();
             }
             RecordValues values = ValuesOf(record, valueFields);
             ConvertTexts(CodePage::Utf8, values, convertedCode, convertedText);

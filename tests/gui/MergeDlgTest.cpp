@@ -32,9 +32,13 @@ using tramelo::testing::RoutesShapefile;
 using tramelo::testing::Stop;
 using tramelo::testing::StopsShapefile;
 
-// Everything a finished merge writes, as a folder listing shows it.
-std::vector<std::string> SortedOutputs() {
+// Everything a finished merge writes, as a folder listing shows it, but for the names left
+// out (a .PRJ of a dataset that had no input to tell its coordinate system).
+std::vector<std::string> SortedOutputs(const std::vector<std::string>& without = {}) {
     std::vector<std::string> names = tramelo::testing::AllOutputNames();
+    std::erase_if(names, [&](const std::string& name) {
+        return std::find(without.begin(), without.end(), name) != without.end();
+    });
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -346,7 +350,7 @@ TEST_F(MergeDlgTest, AnOutputThatCannotBeWrittenKeepsTheDialogOpenForAnotherFold
                       ExpectMessage(L"Sono stati esportati 0 percorsi", wxICON_INFORMATION));
     });
     EXPECT_EQ(result, wxID_CANCEL);
-    EXPECT_EQ(FilesIn(other), SortedOutputs());
+    EXPECT_EQ(FilesIn(other), SortedOutputs({"RT_ITIN.PRJ"}));
 }
 
 // The harness itself: a test must fail when the program shows a dialog other than the one

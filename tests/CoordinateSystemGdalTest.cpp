@@ -7,9 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,19 +16,8 @@
 namespace tramelo {
 namespace {
 
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
+using testing::Lines;
+using testing::ReadFile;
 
 TEST(CoordinateSystemGdalTest, AgreesWithGdalOnEveryPair) {
     if (std::system("/usr/bin/python3 -c 'from osgeo import osr' 2>/dev/null") != 0) {
@@ -41,13 +27,13 @@ TEST(CoordinateSystemGdalTest, AgreesWithGdalOnEveryPair) {
     const std::string command =
         std::string("/usr/bin/python3 ") + TRAMELO_CRS_CORPUS_SCRIPT + " '" + folder.path().string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const std::vector<std::string> names = Lines(ReadText(folder.path() / "index.txt"));
-    const std::vector<std::string> same = Lines(ReadText(folder.path() / "same.txt"));
+    const std::vector<std::string> names = Lines(ReadFile(folder.path() / "index.txt"));
+    const std::vector<std::string> same = Lines(ReadFile(folder.path() / "same.txt"));
     ASSERT_GT(names.size(), 60u);
     ASSERT_EQ(same.size(), names.size());
     std::vector<std::string> texts;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        texts.push_back(ReadText(folder.path() / (std::to_string(i) + ".prj")));
+        texts.push_back(ReadFile(folder.path() / (std::to_string(i) + ".prj")));
         EXPECT_TRUE(CoordinateSystem::Parse(texts.back()).has_value()) << names[i];
     }
     int falseWarnings = 0;

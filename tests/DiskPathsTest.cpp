@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -27,11 +26,6 @@ namespace fs = std::filesystem;
 
 std::string Utf8(std::u8string_view text) {
     return std::string(text.begin(), text.end());
-}
-
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(DiskPathsTest, FoldersWithAccentsAreReadAndWrittenUnderTheirOwnNames) {
@@ -64,7 +58,7 @@ TEST(DiskPathsTest, FoldersWithAccentsAreReadAndWrittenUnderTheirOwnNames) {
     // The report lists the path as given, in code page 1252 like the rest of it.
     const std::string reported = Utf8ToCp1252Lossy(inputPath);
     EXPECT_NE(reported.find("citt\xE0 vecchia"), std::string::npos);
-    EXPECT_NE(Read(output / "ReportFusione.txt").find("RT_NODI:\r\n" + reported + "\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(output / "ReportFusione.txt").find("RT_NODI:\r\n" + reported + "\r\n"), std::string::npos);
 }
 
 // Read through the disk's window, a record's bytes are gone once the window moves on; held

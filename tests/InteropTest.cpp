@@ -21,6 +21,7 @@ namespace tramelo {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Lines;
 
 std::string Capture(const std::string& command) {
     std::string output;
@@ -33,18 +34,6 @@ std::string Capture(const std::string& command) {
         pclose(pipe);
     }
     return output;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 std::vector<std::string> Split(const std::string& line) {

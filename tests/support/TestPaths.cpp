@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <sstream>
 #include <system_error>
 
 #include "shapefile/FileSystem.h"
@@ -24,6 +27,23 @@ std::string BuildMachinePath(std::string_view path) {
     }
 #endif
     return Native(path);
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 TemporaryFolder::TemporaryFolder(std::string_view purpose) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tramelo::testing {
 
@@ -15,6 +16,12 @@ std::string Native(std::string_view path);
 // platform opens it. A Windows build made on Linux runs under Wine, which shows the Linux
 // root as drive Z:.
 std::string BuildMachinePath(std::string_view path);
+
+// The bytes of a file, as they are on the disk; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
+
+// text's lines, without their line breaks (LF or CR LF).
+std::vector<std::string> Lines(const std::string& text);
 
 // A new, empty folder under the system's temporary folder, removed with its contents.
 class TemporaryFolder {

@@ -14,7 +14,15 @@
 #include "app/WxPlatform.h"
 #include "base/Texts.h"
 
-CMergeDlg::CMergeDlg(CMainFrame& owner) : frame(owner), previousOwner_(owner.platform().owner()) {
+namespace {
+
+constexpr int kComeBackTickMs = 250;
+constexpr int kComeBackTicks = 40;
+
+}  // namespace
+
+CMergeDlg::CMergeDlg(CMainFrame& owner)
+    : frame(owner), previousOwner_(owner.platform().owner()), comeBack_(this) {
     Create(&owner, wxID_ANY, L"Unificazione ShapeFiles RT_NODI / RT_ITIN", wxDefaultPosition, wxDefaultSize,
            wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
     // The layout is in dialog units of an 8-point font, so it must be set before converting;
@@ -41,6 +49,7 @@ CMergeDlg::CMergeDlg(CMainFrame& owner) : frame(owner), previousOwner_(owner.pla
 
     Bind(wxEVT_INIT_DIALOG, &CMergeDlg::OnInitDialog, this);
     Bind(wxEVT_ICONIZE, &CMergeDlg::OnIconize, this);
+    Bind(wxEVT_TIMER, &CMergeDlg::OnComeBackTick, this);
     Bind(wxEVT_BUTTON, &CMergeDlg::OnAddStops, this, kAddStopsId);
     Bind(wxEVT_BUTTON, &CMergeDlg::OnAddRoutes, this, kAddRoutesId);
     Bind(wxEVT_BUTTON, &CMergeDlg::OnFinish, this, kFinishId);
@@ -69,11 +78,31 @@ void CMergeDlg::OnInitDialog(wxInitDialogEvent& event) {
 void CMergeDlg::OnIconize(wxIconizeEvent& event) {
     // Some window managers offer to minimise any window. A minimised modal dialog would leave
     // the main window on screen unable to take input and nothing to bring the dialog back.
+    // It is shown again at once. Openbox, now and then, gives it back the focus and takes it
+    // away again while it still settles the minimise, leaving the dialog in front with no
+    // window taking the keys; so until the dialog has kept the focus for one tick it is
+    // brought to the front again, for a few seconds at most.
     if (event.IsIconized()) {
+        comeBackTicks_ = 0;
+        activeAtLastTick_ = false;
+        comeBack_.Start(kComeBackTickMs);
         CallAfter([this] {
             Iconize(false);
             Raise();
         });
+    }
+}
+
+void CMergeDlg::OnComeBackTick(wxTimerEvent&) {
+    const bool active = IsActive() && !IsIconized();
+    if ((active && activeAtLastTick_) || ++comeBackTicks_ > kComeBackTicks) {
+        comeBack_.Stop();
+        return;
+    }
+    activeAtLastTick_ = active;
+    if (!active) {
+        Iconize(false);
+        Raise();
     }
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include <wx/dialog.h>
+#include <wx/timer.h>
 
 #include "workspace/MergeWorkspace.h"
 
@@ -36,6 +37,7 @@ private:
 
     void OnInitDialog(wxInitDialogEvent& event);
     void OnIconize(wxIconizeEvent& event);
+    void OnComeBackTick(wxTimerEvent& event);
     void OnAddStops(wxCommandEvent& event);
     void OnAddRoutes(wxCommandEvent& event);
     void OnFinish(wxCommandEvent& event);
@@ -48,4 +50,9 @@ private:
     wxWindow* previousOwner_;  // of the platform's message boxes, given back on destruction
     wxListBox* stopsList_;
     wxListBox* routesList_;
+    // After an attempt to minimise the dialog: checks, a few times a second, that it is
+    // shown again with the focus.
+    wxTimer comeBack_;
+    int comeBackTicks_ = 0;
+    bool activeAtLastTick_ = false;
 };

@@ -32,10 +32,26 @@ bool Contains(const std::vector<std::uint8_t>& bytes, std::string_view part) {
     return std::string_view(begin, bytes.size()).find(part) != std::string_view::npos;
 }
 
-// A text of a record, as the .DBF holds it: its bytes, or (for a file whose .cpg says UTF-8)
-// the UTF-8 of them, blank padding aside.
-bool FromTheDbf(const std::vector<std::uint8_t>& dbf, std::string_view text) {
-    return Contains(dbf, text) || Contains(dbf, Cp1252ToUtf8(TrimSpaces(text)));
+// The .DBF as each code page it may be declared in reads it: its bytes as they stand, then
+// the same bytes through every single-byte page (converted byte for byte, so a field keeps
+// its place and its padding).
+std::vector<std::string> DbfReadings(const std::vector<std::uint8_t>& dbf) {
+    const std::string bytes(dbf.begin(), dbf.end());
+    std::vector<std::string> readings = {bytes};
+    for (int page = 0; page <= static_cast<int>(CodePage::Unknown); ++page) {
+        if (IsSingleByte(static_cast<CodePage>(page))) {
+            readings.push_back(SingleByteToCp1252Lossy(static_cast<CodePage>(page), bytes));
+        }
+    }
+    return readings;
+}
+
+// A text of a record, as the .DBF holds it in some reading, or (for a file read as UTF-8)
+// the UTF-8 of it, blank padding aside.
+bool FromTheDbf(const std::vector<std::string>& readings, std::string_view text) {
+    const auto holds = [&](const std::string& reading) { return reading.find(text) != std::string::npos; };
+    return std::ranges::any_of(readings, holds) ||
+           readings.front().find(Cp1252ToUtf8(TrimSpaces(text))) != std::string::npos;
 }
 
 // The points as they lie in a record.
@@ -65,6 +81,7 @@ std::size_t Count(const Table& table) {
 void CheckNewRecordsComeFromTheFiles(const MergeWorkspace& workspace, std::size_t oldStops,
                                      std::size_t oldRoutes, const testing::ShapefileBytes& files) {
     const std::size_t features = files.shx.size() / 8;
+    const std::vector<std::string> dbf = DbfReadings(files.dbf);
     std::size_t i = 0;
     std::size_t added = 0;
     for (const StopRecord& stop : workspace.stopTable) {
@@ -72,7 +89,7 @@ void CheckNewRecordsComeFromTheFiles(const MergeWorkspace& workspace, std::size_
             continue;
         }
         ++added;
-        Check(FromTheDbf(files.dbf, stop.code) && FromTheDbf(files.dbf, stop.name), "stop texts from the .DBF");
+        Check(FromTheDbf(dbf, stop.code) && FromTheDbf(dbf, stop.name), "stop texts from the .DBF");
     }
     Check(added <= features, "no more stops than features");
     i = 0;
@@ -82,8 +99,7 @@ void CheckNewRecordsComeFromTheFiles(const MergeWorkspace& workspace, std::size_
             continue;
         }
         ++added;
-        Check(FromTheDbf(files.dbf, route.code) && FromTheDbf(files.dbf, route.description),
-              "route texts from the .DBF");
+        Check(FromTheDbf(dbf, route.code) && FromTheDbf(dbf, route.description), "route texts from the .DBF");
         Check(route.geometry && ContainsPoints(files.shp, route.geometry->points()), "points from the .SHP");
     }
     Check(added <= features, "no more routes than features");
@@ -162,7 +178,8 @@ testing::ShapefileBytes SplitInput(const std::uint8_t* data, std::size_t size) {
 
 std::vector<std::uint8_t> JoinInput(const testing::ShapefileBytes& files) {
     const auto u16 = [](std::size_t size) {
-        return std::vector<std::uint8_t>{static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8)};
+        return std::vector<std::uint8_t>{static_cast<std::uint8_t>(size),
+                                         static_cast<std::uint8_t>(size >> 8)};
     };
     const std::string prj = files.prj.value_or("").substr(0, 255);
     std::vector<std::uint8_t> input = {static_cast<std::uint8_t>((files.prj ? 1 : 0) | (files.cpg ? 2 : 0))};

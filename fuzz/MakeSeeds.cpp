@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
     seed("stops", testing::StopsShapefile({{"F1", "Piazza", 10.5, 20.25}, {"F4", "Altra", 1, 1, 8}}));
     seed("stops", testing::StopsShapefile({}));
     {
-        // Companions: texts in UTF-8, a code page we do not know, degrees, no .prj at all.
+        // Companions: texts in UTF-8, a code page we do not know, degrees, no .prj at all, and
+        // code page 850.
         ShapefileBytes utf8 = testing::StopsShapefile({{"F\xC3\xA0", "Citt\xC3\xA0", 12.49, 41.9}});
         utf8.cpg = "UTF-8";
         utf8.prj = "GEOGCS[\"GCS_WGS_1984\"]";
@@ -112,6 +113,9 @@ int main(int argc, char** argv) {
         unknown.cpg = "KOI8-R";
         unknown.prj.reset();
         seed("stops", unknown);
+        ShapefileBytes dos = testing::StopsShapefile({{"F\x85", "Citt\x85", 563372.25, 4483854.71}});
+        dos.cpg = "CP850";
+        seed("stops", dos);
     }
     {
         ShapefileBuilder builder(1, {{"NOTE", 'C', 3},
@@ -127,6 +131,16 @@ int main(int argc, char** argv) {
     seed("routes",
          testing::RoutesShapefile(
              {{"R1", "Linea 1", {{0, 0}, {10, 5}}}, {"R2", "", {}}, {"R1", "Altra", {{10, 5}, {0, 0}}}}));
+    {
+        // UTF-8 that no .cpg declares, and a Latin-2 one.
+        ShapefileBytes undeclared =
+            testing::RoutesShapefile({{"R\xC3\xA8", "Caff\xC3\xA8", {{0, 0}, {1, 1}}}});
+        undeclared.cpg.reset();
+        seed("routes", undeclared);
+        ShapefileBytes latin2 = testing::RoutesShapefile({{"R1", "N\xE1m\xECst\xED", {{0, 0}, {1, 1}}}});
+        latin2.cpg = "ISO-8859-2";
+        seed("routes", latin2);
+    }
     {
         Bytes twoParts = PolylineContent({{0, 0}, {1, 1}, {2, 2}});
         putInt32(2, twoParts.data() + 36, kLittleEndian);
